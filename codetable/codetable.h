@@ -1,0 +1,112 @@
+// The code table: the 36 symbols, the text cells and conversion tables, the
+// configuration record and file, and the rule that a code must pass before it
+// is saved. GUI-free; the configurator moves its texts to and from the boxes.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace codetable {
+
+inline constexpr int kSymbolCount = 36;
+inline constexpr int kSlotCount = 37;
+inline constexpr int kRecordSize = 111;
+inline constexpr int kFirstCellByte = 48;
+inline constexpr int kLastCellByte = 164;
+inline constexpr int kCellCount = kLastCellByte - kFirstCellByte + 1;  // 117
+
+inline constexpr std::string_view kConfigFileName = "a06b7c83f59d14e2.log";
+
+// One of the 36 symbols, with where it lives in the record and the window.
+struct Symbol {
+  char symbol;                 // 'a'..'z', '0'..'9'
+  int slot;                    // 0-based slot in the record (the ñ slot is 14)
+  std::uint16_t codeBoxId;     // its code box in the configurator
+  std::uint16_t labelId;       // its label in the configurator
+};
+// The symbols in processing order: a to z, then 0 to 9.
+extern const std::array<Symbol, kSymbolCount> Symbols;
+// The slot that belongs to ñ, which has a label but no code.
+inline constexpr int kEnyeSlot = 14;
+inline constexpr std::uint16_t kEnyeLabelId = 1035;
+
+// Texts in processing order: one per symbol.
+using Codes = std::array<std::string, kSymbolCount>;
+
+// A text cell: three bytes holding a NUL-terminated text of at most 2 bytes.
+using Cell = std::array<std::uint8_t, 3>;
+// The bytes in front of the first zero byte (all 3 if there is none).
+std::string_view readCell(const Cell& cell);
+// Copies at most 2 bytes and a zero byte; the bytes behind it stay.
+void writeCell(Cell& cell, std::string_view text);
+
+// 117 cells for the byte values 48 to 164.
+using Table = std::array<Cell, kCellCount>;
+// The cell of a byte value, or nullptr outside 48..164.
+Cell* cellFor(Table& table, std::uint8_t byte);
+const Cell* cellFor(const Table& table, std::uint8_t byte);
+
+struct Tables {
+  Table EncodeTable{};  // symbol byte -> code
+  Table DecodeTable{};  // first byte of a code -> symbol; the later symbol wins
+};
+
+// Empties both tables and fills them from 36 codes: each code (at most its
+// first 2 bytes) goes into its symbol's EncodeTable cell, and the symbol into
+// the DecodeTable cell of the code's first byte. A code that is empty, or
+// whose first byte lies outside 48..164, gets no DecodeTable entry.
+void buildTables(const Codes& codes, Tables& tables);
+
+using ConfigRecord = std::array<std::uint8_t, kRecordSize>;
+
+// Applies every whole record of a file image, in order: each is copied into
+// `record` and its codes are written into freshly emptied tables, so the
+// EncodeTable shows the last record and DecodeTable entries of earlier
+// records survive unless overwritten. Returns the codes of the last record
+// (what the code boxes show), or nothing when there was no whole record.
+std::optional<Codes> applyFileImage(std::string_view bytes, ConfigRecord& record, Tables& tables);
+
+// Reads the configuration file at `path` (UTF-8) and applies it. A path that
+// is not a readable regular file counts as a file with no record: the tables
+// are emptied and nothing is returned. Never blocks, never reports.
+std::optional<Codes> loadConfigurationFile(const std::string& path, ConfigRecord& record,
+                                           Tables& tables);
+
+// Outcome of a save: code 0 is success; otherwise one of 52, 61, 70, 71, 72,
+// 57, 5, 7, 75 with its description.
+struct SaveOutcome {
+  int code = 0;
+  std::string description;
+  bool ok() const { return code == 0; }
+};
+// "Err: " + " " + code + " " + description.
+std::string errorMessage(const SaveOutcome& outcome);
+
+// Writes the first byte of each box text into `record` (byte 1 of its slot
+// zeroed, byte 2 and the ñ slot kept), rebuilds the tables from the texts, and
+// replaces the file at `path` with that one record. The old file survives
+// any failure untouched.
+SaveOutcome saveConfigurationFile(const std::string& path, const Codes& boxTexts,
+                                  ConfigRecord& record, Tables& tables);
+
+// The check rule. A code is faulty when it is empty, when its first byte is
+// not an ASCII letter or digit, or when its first byte is already claimed by
+// an earlier valid code in processing order. Faulty codes claim nothing.
+std::array<bool, kSymbolCount> faultyCodes(const Codes& codes);
+// What the check keeps of a box's text: its first two characters (UTF-8).
+std::string cutText(std::string_view text);
+
+// The directory of the running program, with its trailing separator.
+std::string programDir();
+// The directory part of a path, up to and including its last separator;
+// empty when it holds none.
+std::string directoryOf(std::string_view path);
+// True for any existing path, a folder included. UTF-8.
+bool fileExists(const std::string& path);
+// programDir followed directly by the file name.
+std::string configFilePath(std::string_view programDir);
+
+}  // namespace codetable

@@ -1,0 +1,210 @@
+// Platform-free part of the dialog layer, shared by both backends.
+#include "dialog/core/core.h"
+
+#include <algorithm>
+#include <cassert>
+#include <cmath>
+#include <cstdlib>
+
+namespace dialog::core {
+
+std::uint32_t windowStyle(std::uint32_t style, std::int32_t x, std::int32_t y, bool hasParent) {
+  if (style == 0) style = kDefaultWindowStyle;
+  style |= kDsSetFont | kDsNoFailCreate | kDsThreeDLook;
+  style &= ~(kWsVisible | kDsSysModal);
+  if (x == kDefaultPosition || y == kDefaultPosition) style |= kDsCenter;
+  if (style & kWsChild) {
+    style &= ~(kWsPopup | kDsAbsAlign);
+    if (!hasParent) style = (style & ~kWsChild) | kWsPopup;
+  }
+  return style;
+}
+
+int showState(std::uint32_t style) {
+  if (style & kWsMaximize) return 3;
+  if (style & kWsMinimize) return 6;
+  return 5;
+}
+
+namespace {
+
+struct KindRule {
+  int kind;
+  std::uint32_t defaultStyle;
+  std::uint32_t alwaysSet;
+  std::uint32_t alwaysCleared;
+};
+
+constexpr KindRule kKindRules[] = {
+    {kKindButton, 0x50010000, 0x50000000, 0},
+    {kKindFrame, 0x50000007, 0x50000007, 0xA7FFD0F8},
+    {kKindLabel, 0x50000000, 0x50000000, 0},
+    {kKindTextBox, 0x50810080, 0x50000000, 0},
+};
+
+const KindRule* ruleFor(int kind) {
+  for (const auto& rule : kKindRules)
+    if (rule.kind == kind) return &rule;
+  return nullptr;
+}
+
+}  // namespace
+
+bool knownKind(int kind) { return ruleFor(kind) != nullptr; }
+
+ControlStyle controlStyle(int kind, std::uint32_t style, std::uint32_t exStyle) {
+  const KindRule* rule = ruleFor(kind);
+  if (!rule) return {style, exStyle};
+  if (style == 0) {
+    style = rule->defaultStyle;
+    if (kind == kKindTextBox) {
+      style &= ~kWsBorder;
+      exStyle |= kWsExClientEdge;
+    }
+  }
+  style |= rule->alwaysSet;
+  style &= ~rule->alwaysCleared;
+  return {style, exStyle};
+}
+
+std::int32_t mulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
+  assert(c != 0 && "mulDiv by zero");
+  const std::int64_t product = static_cast<std::int64_t>(a) * b;
+  const std::int64_t magnitude = (std::llabs(product) * 2 + std::llabs(c)) / (2 * std::llabs(c));
+  const bool negative = (product < 0) != (c < 0);
+  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+}
+
+int averageCharWidth(int advanceOf52Letters) { return (advanceOf52Letters / 26 + 1) / 2; }
+
+PixelRect toPixels(BaseUnits units, std::int32_t x, std::int32_t y, std::int32_t width,
+                   std::int32_t height) {
+  const int left = mulDiv(x, units.x, 4);
+  const int right = mulDiv(x + width, units.x, 4);
+  const int top = mulDiv(y, units.y, 8);
+  const int bottom = mulDiv(y + height, units.y, 8);
+  return {left, top, right - left, bottom - top};
+}
+
+int fontHeightPixels(float points, int pixelsPerInchY) {
+  return -static_cast<int>(std::lround(static_cast<double>(pixelsPerInchY) * points / 72.0));
+}
+
+FontTable::FontTable() {
+  // Font 1 is every window's font; 2 and 3 complete the layer's own set.
+  intern("MS Sans Serif", 8, 0, 0, 0, 0);
+  intern("MS Sans Serif", 8, kFontBold, 0, 0, 0);
+  intern("Courier New", 10, 0, 0, 0, 0);
+  for (auto& font : fonts_) font.useCount = 1;
+}
+
+int FontTable::intern(std::string_view face, float points, std::uint32_t styleBits,
+                      std::uint8_t charset, std::uint8_t pitchAndFamily, std::int32_t escapement) {
+  FontRecord wanted;
+  wanted.face = std::string(face.substr(0, 31));
+  wanted.points = points == 0 ? 8 : points;
+  wanted.weight = (styleBits & kFontBold) ? 700 : 400;
+  wanted.italic = styleBits & kFontItalic;
+  wanted.underline = styleBits & kFontUnderline;
+  wanted.strikeOut = styleBits & kFontStrikeOut;
+  wanted.cellHeight = styleBits & kFontCellHeight;
+  wanted.charset = charset;
+  wanted.pitchAndFamily = pitchAndFamily;
+  wanted.escapement = escapement;
+  for (const auto& font : fonts_) {
+    if (font.face == wanted.face && font.points == wanted.points && font.weight == wanted.weight &&
+        font.italic == wanted.italic && font.underline == wanted.underline &&
+        font.strikeOut == wanted.strikeOut && font.cellHeight == wanted.cellHeight &&
+        font.charset == wanted.charset && font.pitchAndFamily == wanted.pitchAndFamily &&
+        font.escapement == wanted.escapement)
+      return font.number;
+  }
+  wanted.number = static_cast<int>(fonts_.size()) + 1;
+  fonts_.push_back(std::move(wanted));
+  return fonts_.back().number;
+}
+
+FontRecord* FontTable::find(int number) {
+  if (number == 0) number = 1;
+  if (number < 1 || number > static_cast<int>(fonts_.size())) return nullptr;
+  return &fonts_[static_cast<std::size_t>(number) - 1];
+}
+
+ControlRecord* WindowRecord::control(std::uint16_t id) {
+  for (auto& c : controls)
+    if (c.id == id) return &c;
+  return nullptr;
+}
+
+ControlRecord* WindowRecord::controlByHandle(Handle control) {
+  for (auto& c : controls)
+    if (c.handle == control) return &c;
+  return nullptr;
+}
+
+WindowRecord& Registry::add(Handle window) {
+  windows_.push_back(std::make_unique<WindowRecord>());
+  windows_.back()->handle = window;
+  return *windows_.back();
+}
+
+WindowRecord* Registry::find(Handle window) {
+  if (window == 0) return nullptr;
+  for (auto& w : windows_)
+    if (w->handle == window) return w.get();
+  return nullptr;
+}
+
+WindowRecord* Registry::ownerOf(Handle control) {
+  if (control == 0) return nullptr;
+  for (auto& w : windows_)
+    if (w->controlByHandle(control)) return w.get();
+  return nullptr;
+}
+
+void Registry::remove(Handle window) {
+  std::erase_if(windows_, [window](const auto& w) { return w->handle == window; });
+}
+
+bool SharedColours::acquire(Colour colour) {
+  for (auto& entry : entries_)
+    if (entry.colour == colour) return ++entry.users == 1;
+  entries_.push_back({colour, 1});
+  return true;
+}
+
+bool SharedColours::release(Colour colour) {
+  for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+    if (it->colour != colour) continue;
+    if (--it->users > 0) return false;
+    entries_.erase(it);
+    return true;
+  }
+  return false;
+}
+
+std::string toCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::string fromCrLf(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r') {
+      out += '\n';
+      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
+    } else {
+      out += text[i];
+    }
+  }
+  return out;
+}
+
+}  // namespace dialog::core
