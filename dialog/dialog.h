@@ -205,6 +205,11 @@ int showMessageBox(std::string_view text, std::string_view title, std::uint32_t 
 
 // --- Start-up services ------------------------------------------------------
 
+// Makes the platform's common controls available: on Windows, loads
+// COMCTL32.DLL by name and calls InitCommonControlsEx with `classes`, or
+// InitCommonControls where that is missing. Nothing to do elsewhere.
+void initCommonControls(std::uint32_t classes);
+
 // Everything a process needs before it can use the layer (the toolkit's
 // application object, COM, common controls, the measuring font). Tests make
 // one; runProgram makes its own.

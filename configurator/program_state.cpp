@@ -1,0 +1,19 @@
+// Program-wide state. Program logic; no platform header.
+#include "configurator/program_state.h"
+
+#include "dialog/os/os.h"
+
+namespace program {
+
+dialog::Handle mainWindow = 0;
+dialog::MenuHandle mainMenuBar = 0;
+dialog::Handle configuratorWindow = 0;
+std::string programDir;
+codetable::Tables tables;
+codetable::ConfigRecord configRecord{};
+bool configErrorFlag = false;
+std::string (*programFilePath)() = &dialog::os::programFilePath;
+
+std::string configPath() { return codetable::configFilePath(programDir); }
+
+}  // namespace program

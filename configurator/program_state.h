@@ -1,0 +1,27 @@
+// Program-wide state shared by the main window and the configurator: the
+// windows, the menu bar, the program directory, the code tables and the
+// configuration record. Program logic; no platform header.
+#pragma once
+
+#include <string>
+
+#include "codetable/codetable.h"
+#include "dialog/dialog.h"
+
+namespace program {
+
+extern dialog::Handle mainWindow;          // set once when it is created
+extern dialog::MenuHandle mainMenuBar;     // set once by buildMainMenu
+extern dialog::Handle configuratorWindow;  // the configurator created last
+extern std::string programDir;             // set when the main window opens
+extern codetable::Tables tables;           // EncodeTable and DecodeTable
+extern codetable::ConfigRecord configRecord;
+extern bool configErrorFlag;
+
+// Where the program file lies. Tests point this at a directory of their own.
+extern std::string (*programFilePath)();
+
+// programDir followed by the configuration file's name.
+std::string configPath();
+
+}  // namespace program

@@ -1,0 +1,2 @@
+# Test sources shared by both backends: one source, run on the real backend.
+velmora_gui_test(dialog_layer_test SOURCES dialog_layer_test.cpp)
