@@ -22,10 +22,10 @@ inline constexpr std::string_view kConfigFileName = "a06b7c83f59d14e2.log";
 
 // One of the 36 symbols, with where it lives in the record and the window.
 struct Symbol {
-  char symbol;                 // 'a'..'z', '0'..'9'
-  int slot;                    // 0-based slot in the record (the ñ slot is 14)
-  std::uint16_t codeBoxId;     // its code box in the configurator
-  std::uint16_t labelId;       // its label in the configurator
+  char symbol;              // 'a'..'z', '0'..'9'
+  int slot;                 // 0-based slot in the record (the ñ slot is 14)
+  std::uint16_t codeBoxId;  // its code box in the configurator
+  std::uint16_t labelId;    // its label in the configurator
 };
 // The symbols in processing order: a to z, then 0 to 9.
 extern const std::array<Symbol, kSymbolCount> Symbols;
@@ -38,10 +38,18 @@ using Codes = std::array<std::string, kSymbolCount>;
 
 // A text cell: three bytes holding a NUL-terminated text of at most 2 bytes.
 using Cell = std::array<std::uint8_t, 3>;
-// The bytes in front of the first zero byte (all 3 if there is none).
+// The bytes in front of the first zero byte, at most 2: a cell read from a
+// file whose first two bytes are not zero yields those two.
 std::string_view readCell(const Cell& cell);
 // Copies at most 2 bytes and a zero byte; the bytes behind it stay.
 void writeCell(Cell& cell, std::string_view text);
+
+// The bytes that the substitution pass converts and that a code may begin
+// with: the ASCII digits and the ASCII letters of both cases.
+constexpr bool isConvertible(std::uint8_t byte) {
+  return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') ||
+         (byte >= 'a' && byte <= 'z');
+}
 
 // 117 cells for the byte values 48 to 164.
 using Table = std::array<Cell, kCellCount>;
@@ -69,14 +77,16 @@ using ConfigRecord = std::array<std::uint8_t, kRecordSize>;
 // (what the code boxes show), or nothing when there was no whole record.
 std::optional<Codes> applyFileImage(std::string_view bytes, ConfigRecord& record, Tables& tables);
 
-// Reads the configuration file at `path` (UTF-8) and applies it. A path that
-// is not a readable regular file counts as a file with no record: the tables
-// are emptied and nothing is returned. Never blocks, never reports.
+// Reads the configuration file at `path` (UTF-8) and applies it as
+// applyFileImage does, record by record, so that a long file needs no more
+// memory than a short one. A path that is not a readable regular file counts
+// as a file with no record: the tables are emptied, `record` is kept and
+// nothing is returned. Never blocks, never reports.
 std::optional<Codes> loadConfigurationFile(const std::string& path, ConfigRecord& record,
                                            Tables& tables);
 
 // Outcome of a save: code 0 is success; otherwise one of 52, 61, 70, 71, 72,
-// 57, 5, 7, 75 with its description.
+// 57, 5, 7, 75 with its description ("Disk full" for 61, and so on).
 struct SaveOutcome {
   int code = 0;
   std::string description;
@@ -86,9 +96,10 @@ struct SaveOutcome {
 std::string errorMessage(const SaveOutcome& outcome);
 
 // Writes the first byte of each box text into `record` (byte 1 of its slot
-// zeroed, byte 2 and the ñ slot kept), rebuilds the tables from the texts, and
-// replaces the file at `path` with that one record. The old file survives
-// any failure untouched.
+// zeroed, byte 2 and the ñ slot kept), rebuilds the tables from those codes,
+// and replaces the file at `path` with that one record. The record and the
+// tables change even when writing fails; the old file survives any failure
+// untouched, and no temporary file is left behind.
 SaveOutcome saveConfigurationFile(const std::string& path, const Codes& boxTexts,
                                   ConfigRecord& record, Tables& tables);
 
@@ -96,7 +107,9 @@ SaveOutcome saveConfigurationFile(const std::string& path, const Codes& boxTexts
 // not an ASCII letter or digit, or when its first byte is already claimed by
 // an earlier valid code in processing order. Faulty codes claim nothing.
 std::array<bool, kSymbolCount> faultyCodes(const Codes& codes);
-// What the check keeps of a box's text: its first two characters (UTF-8).
+// What the check keeps of a box's text: its first two characters (UTF-8), so
+// a character is never cut in half. A byte that does not start a well-formed
+// UTF-8 sequence counts as one character.
 std::string cutText(std::string_view text);
 
 // The directory of the running program, with its trailing separator.

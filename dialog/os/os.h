@@ -3,12 +3,15 @@
 // one implementation per platform (os_posix.cpp, os_win32.cpp).
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 namespace dialog::os {
 
-// Full path of the running program file, UTF-8, uncut.
+// Full path of the running program file, UTF-8, uncut. Empty if the
+// platform cannot tell.
 std::string programFilePath();
 
 // The path's directory separator on this platform.
@@ -17,5 +20,65 @@ inline constexpr char kSeparator = '\\';
 #else
 inline constexpr char kSeparator = '/';
 #endif
+
+// True when the path names anything that exists: a file, a folder, a device.
+// Never reports an error.
+bool pathExists(const std::string& path);
+
+// A regular file opened for reading. Opening never blocks and refuses
+// anything that is not a regular file (a folder, a FIFO, a device), so that a
+// strange object standing at a path is simply "no file".
+class FileReader {
+ public:
+  FileReader() = default;
+  ~FileReader();
+  FileReader(const FileReader&) = delete;
+  FileReader& operator=(const FileReader&) = delete;
+
+  // Opens the UTF-8 path; false if it is not a readable regular file.
+  bool open(const std::string& path);
+  // Reads up to `size` bytes. Returns the count read, 0 at the end of the
+  // file, or -1 on an error (or when no file is open).
+  std::ptrdiff_t read(void* buffer, std::size_t size);
+  void close();
+
+ private:
+  std::intptr_t handle_ = -1;
+};
+
+// The whole content of a regular file. False (and `bytes` empty) when the
+// path is not a readable regular file or reading fails.
+bool readRegularFile(const std::string& path, std::string& bytes);
+
+// Why a file could not be replaced, in the terms the save report needs.
+enum class FileError {
+  None,
+  CannotCreate,      // the new file could not be made at all
+  DiskFull,          // no space, over quota, or a short write
+  AccessDenied,      // refused: permissions, a lock, a write-protected medium
+  NotReady,          // the drive or medium is not ready
+  MediaError,        // data, seek or sector error of the medium
+  BadHandle,         // the platform called the file handle invalid
+  InvalidParameter,  // the platform refused a parameter
+  OutOfMemory,
+  Other,  // anything else, a failed final rename included
+};
+
+// Replaces the file at `path` with exactly `bytes`, durably and atomically:
+// the bytes go to a new file in the same folder, are flushed to the disk,
+// and that file then takes the old one's place in one step (a read-only old
+// file is replaced too). On any failure the new file is removed and the old
+// file, if there was one, is left exactly as it was.
+FileError replaceFileAtomically(const std::string& path, std::string_view bytes);
+
+namespace testing {
+
+// The steps of replaceFileAtomically, for injecting a failure.
+enum class ReplaceStep { Create, Write, Flush, Rename };
+// Makes the next replaceFileAtomically fail at `step` with `error`, exactly
+// as if the platform had reported it there. Tests only; one shot.
+void failNextReplace(ReplaceStep step, FileError error);
+
+}  // namespace testing
 
 }  // namespace dialog::os

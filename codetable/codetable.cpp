@@ -1,0 +1,260 @@
+// The code table, the configuration record and file, and the check rule.
+// GUI-free; file access goes through dialog/os.
+//
+// The configuration file is a plain sequence of 111-byte records with no
+// header; a file we write holds exactly one. A record is 37 slots of 3 bytes,
+// each a text cell. Slot order (offsets in bytes):
+//
+//   a 0   b 3   c 6   d 9   e 12  f 15  g 18  h 21  i 24  j 27  k 30  l 33
+//   m 36  n 39  ñ 42  o 45  p 48  q 51  r 54  s 57  t 60  u 63  v 66  w 69
+//   x 72  y 75  z 78  1 81  2 84  3 87  4 90  5 93  6 96  7 99  8 102 9 105
+//   0 108
+//
+// Saving puts a symbol's code byte at the slot's byte 0 and a zero at byte 1;
+// byte 2 and the whole ñ slot are never written and keep what the record
+// held. Loading applies every whole record in order; bytes after the last
+// whole record are ignored.
+#include "codetable/codetable.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "dialog/os/os.h"
+
+namespace codetable {
+
+// Processing order; slot, code box and label as laid out in the record and
+// in the configurator window.
+const std::array<Symbol, kSymbolCount> Symbols = {{
+    {'a', 0, 1006, 1005},  {'b', 1, 1007, 1008},  {'c', 2, 1009, 1010},  {'d', 3, 1011, 1012},
+    {'e', 4, 1013, 1014},  {'f', 5, 1015, 1016},  {'g', 6, 1017, 1018},  {'h', 7, 1019, 1020},
+    {'i', 8, 1021, 1022},  {'j', 9, 1023, 1024},  {'k', 10, 1025, 1026}, {'l', 11, 1027, 1028},
+    {'m', 12, 1031, 1030}, {'n', 13, 1032, 1033}, {'o', 15, 1036, 1037}, {'p', 16, 1038, 1039},
+    {'q', 17, 1040, 1041}, {'r', 18, 1042, 1043}, {'s', 19, 1044, 1045}, {'t', 20, 1046, 1047},
+    {'u', 21, 1048, 1049}, {'v', 22, 1050, 1051}, {'w', 23, 1029, 1052}, {'x', 24, 1055, 1054},
+    {'y', 25, 1056, 1057}, {'z', 26, 1058, 1059}, {'0', 36, 1060, 1061}, {'1', 27, 1062, 1063},
+    {'2', 28, 1064, 1065}, {'3', 29, 1066, 1067}, {'4', 30, 1068, 1069}, {'5', 31, 1070, 1071},
+    {'6', 32, 1072, 1073}, {'7', 33, 1074, 1075}, {'8', 34, 1053, 1076}, {'9', 35, 1077, 1078},
+}};
+
+namespace {
+
+struct ErrorText {
+  dialog::os::FileError error;
+  int code;
+  const char* description;
+};
+
+constexpr ErrorText kErrorTexts[] = {
+    {dialog::os::FileError::CannotCreate, 52, "Bad file name or number"},
+    {dialog::os::FileError::DiskFull, 61, "Disk full"},
+    {dialog::os::FileError::AccessDenied, 70, "Permission denied"},
+    {dialog::os::FileError::NotReady, 71, "Disk not ready"},
+    {dialog::os::FileError::MediaError, 72, "Disk media error"},
+    {dialog::os::FileError::BadHandle, 57, "Device I/O error"},
+    {dialog::os::FileError::InvalidParameter, 5, "Illegal function call"},
+    {dialog::os::FileError::OutOfMemory, 7, "Out of memory"},
+    {dialog::os::FileError::Other, 75, "Path/file access error"},
+};
+
+SaveOutcome outcomeOf(dialog::os::FileError error) {
+  if (error == dialog::os::FileError::None) return {};
+  for (const auto& text : kErrorTexts)
+    if (text.error == error) return {text.code, text.description};
+  return {75, "Path/file access error"};
+}
+
+// A slot read out of a record; the record is plain bytes, not cells.
+Cell slotCopy(const std::uint8_t* record, int slot) {
+  Cell cell;
+  std::memcpy(cell.data(), record + slot * 3, 3);
+  return cell;
+}
+
+void addDecodeEntry(Table& decode, std::string_view code, char symbol) {
+  if (code.empty()) return;
+  if (Cell* cell = cellFor(decode, static_cast<std::uint8_t>(code[0])))
+    writeCell(*cell, std::string_view(&symbol, 1));
+}
+
+// Applies one whole record: the record buffer takes its bytes, each code
+// goes into the tables and into `codes`.
+void applyRecord(const std::uint8_t* bytes, ConfigRecord& record, Tables& tables, Codes& codes) {
+  std::memcpy(record.data(), bytes, kRecordSize);
+  for (std::size_t i = 0; i < Symbols.size(); ++i) {
+    const Symbol& symbol = Symbols[i];
+    const Cell slot = slotCopy(bytes, symbol.slot);
+    const std::string_view code = readCell(slot);
+    codes[i].assign(code);
+    writeCell(*cellFor(tables.EncodeTable, static_cast<std::uint8_t>(symbol.symbol)), code);
+    addDecodeEntry(tables.DecodeTable, code, symbol.symbol);
+  }
+}
+
+// Length of the well-formed UTF-8 sequence at the start of `text`, or 1 when
+// the first byte does not start one.
+std::size_t characterLength(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+  const std::uint8_t lead = byte(0);
+  std::size_t length = 0;
+  std::uint8_t low = 0x80, high = 0xBF;  // range of the second byte
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 1;
+  }
+  if (text.size() < length) return 1;
+  if (byte(1) < low || byte(1) > high) return 1;
+  for (std::size_t i = 2; i < length; ++i)
+    if (byte(i) < 0x80 || byte(i) > 0xBF) return 1;
+  return length;
+}
+
+}  // namespace
+
+std::string_view readCell(const Cell& cell) {
+  const auto* text = reinterpret_cast<const char*>(cell.data());
+  std::size_t length = 0;
+  while (length < 2 && cell[length] != 0) ++length;
+  return {text, length};
+}
+
+void writeCell(Cell& cell, std::string_view text) {
+  const std::size_t length = std::min<std::size_t>(text.size(), 2);
+  std::memcpy(cell.data(), text.data(), length);
+  cell[length] = 0;
+}
+
+Cell* cellFor(Table& table, std::uint8_t byte) {
+  if (byte < kFirstCellByte || byte > kLastCellByte) return nullptr;
+  return &table[byte - kFirstCellByte];
+}
+
+const Cell* cellFor(const Table& table, std::uint8_t byte) {
+  if (byte < kFirstCellByte || byte > kLastCellByte) return nullptr;
+  return &table[byte - kFirstCellByte];
+}
+
+void buildTables(const Codes& codes, Tables& tables) {
+  tables = Tables{};
+  for (std::size_t i = 0; i < Symbols.size(); ++i) {
+    const char symbol = Symbols[i].symbol;
+    writeCell(*cellFor(tables.EncodeTable, static_cast<std::uint8_t>(symbol)), codes[i]);
+    addDecodeEntry(tables.DecodeTable, codes[i], symbol);
+  }
+}
+
+std::optional<Codes> applyFileImage(std::string_view bytes, ConfigRecord& record, Tables& tables) {
+  tables = Tables{};
+  const std::size_t records = bytes.size() / kRecordSize;
+  if (records == 0) return std::nullopt;
+  Codes codes;
+  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
+  for (std::size_t n = 0; n < records; ++n)
+    applyRecord(data + n * kRecordSize, record, tables, codes);
+  return codes;
+}
+
+std::optional<Codes> loadConfigurationFile(const std::string& path, ConfigRecord& record,
+                                           Tables& tables) {
+  tables = Tables{};
+  dialog::os::FileReader reader;
+  if (!reader.open(path)) return std::nullopt;
+
+  // Whole records are applied as they arrive; a record split across two
+  // reads waits in the front of the buffer for its remaining bytes.
+  constexpr std::size_t kBufferSize = kRecordSize * 512;
+  std::array<std::uint8_t, kBufferSize> buffer;
+  std::size_t filled = 0;
+  bool any = false;
+  Codes codes;
+  for (;;) {
+    const std::ptrdiff_t n = reader.read(buffer.data() + filled, kBufferSize - filled);
+    if (n <= 0) break;  // the end, or a read error: keep what was applied
+    filled += static_cast<std::size_t>(n);
+    const std::size_t whole = filled / kRecordSize * kRecordSize;
+    for (std::size_t at = 0; at < whole; at += kRecordSize)
+      applyRecord(buffer.data() + at, record, tables, codes);
+    any = any || whole > 0;
+    std::memmove(buffer.data(), buffer.data() + whole, filled - whole);
+    filled -= whole;
+  }
+  if (!any) return std::nullopt;
+  return codes;
+}
+
+std::string errorMessage(const SaveOutcome& outcome) {
+  return "Err: " + std::string(" ") + std::to_string(outcome.code) + " " + outcome.description;
+}
+
+SaveOutcome saveConfigurationFile(const std::string& path, const Codes& boxTexts,
+                                  ConfigRecord& record, Tables& tables) {
+  Codes codes;
+  for (std::size_t i = 0; i < Symbols.size(); ++i) {
+    codes[i] = boxTexts[i].substr(0, 1);
+    const auto at = static_cast<std::size_t>(Symbols[i].slot) * 3;
+    record[at] = codes[i].empty() ? 0 : static_cast<std::uint8_t>(codes[i][0]);
+    record[at + 1] = 0;
+  }
+  buildTables(codes, tables);
+  const std::string_view bytes(reinterpret_cast<const char*>(record.data()), record.size());
+  return outcomeOf(dialog::os::replaceFileAtomically(path, bytes));
+}
+
+std::array<bool, kSymbolCount> faultyCodes(const Codes& codes) {
+  std::array<bool, kSymbolCount> faulty{};
+  std::array<bool, 256> claimed{};
+  for (std::size_t i = 0; i < codes.size(); ++i) {
+    if (codes[i].empty()) {
+      faulty[i] = true;
+      continue;
+    }
+    const auto first = static_cast<std::uint8_t>(codes[i][0]);
+    if (!isConvertible(first) || claimed[first]) {
+      faulty[i] = true;
+      continue;
+    }
+    claimed[first] = true;
+  }
+  return faulty;
+}
+
+std::string cutText(std::string_view text) {
+  std::size_t end = 0;
+  for (int characters = 0; characters < 2 && end < text.size(); ++characters)
+    end += characterLength(text.substr(end));
+  return std::string(text.substr(0, end));
+}
+
+std::string programDir() {
+  return directoryOf(dialog::os::programFilePath());
+}
+
+std::string directoryOf(std::string_view path) {
+#if defined(_WIN32)
+  const std::size_t cut = path.find_last_of("\\/");
+#else
+  const std::size_t cut = path.rfind(dialog::os::kSeparator);
+#endif
+  if (cut == std::string_view::npos) return {};
+  return std::string(path.substr(0, cut + 1));
+}
+
+bool fileExists(const std::string& path) {
+  return dialog::os::pathExists(path);
+}
+
+std::string configFilePath(std::string_view programDir) {
+  return std::string(programDir) + std::string(kConfigFileName);
+}
+
+}  // namespace codetable

@@ -1,0 +1,57 @@
+// The platform-free part of dialog/os: whole-file reading on top of
+// FileReader, and the failure injection seam for tests.
+#include <string>
+
+#include "dialog/os/os.h"
+#include "dialog/os/os_detail.h"
+
+namespace dialog::os {
+
+namespace {
+
+struct InjectedFailure {
+  bool armed = false;
+  testing::ReplaceStep step = testing::ReplaceStep::Create;
+  FileError error = FileError::None;
+};
+InjectedFailure injected;
+
+}  // namespace
+
+bool readRegularFile(const std::string& path, std::string& bytes) {
+  bytes.clear();
+  FileReader reader;
+  if (!reader.open(path)) return false;
+  char chunk[65536];
+  for (;;) {
+    const std::ptrdiff_t n = reader.read(chunk, sizeof chunk);
+    if (n == 0) return true;
+    if (n < 0) {
+      bytes.clear();
+      return false;
+    }
+    bytes.append(chunk, static_cast<std::size_t>(n));
+  }
+}
+
+namespace detail {
+
+FileError takeInjectedFailure(testing::ReplaceStep step) {
+  if (!injected.armed || injected.step != step) return FileError::None;
+  injected.armed = false;
+  return injected.error;
+}
+
+}  // namespace detail
+
+namespace testing {
+
+void failNextReplace(ReplaceStep step, FileError error) {
+  injected.armed = true;
+  injected.step = step;
+  injected.error = error;
+}
+
+}  // namespace testing
+
+}  // namespace dialog::os

@@ -1,0 +1,209 @@
+// Operating-system services on Windows: the module path and file access
+// through the wide APIs, so that no path is cut or narrowed to a code page.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "dialog/os/os.h"
+#include "dialog/os/os_detail.h"
+
+namespace dialog::os {
+
+namespace {
+
+FileError fromLastError(DWORD error) {
+  switch (error) {
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return FileError::DiskFull;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_LOCK_VIOLATION:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_WRITE_PROTECT:
+      return FileError::AccessDenied;
+    case ERROR_NOT_READY:
+      return FileError::NotReady;
+    case ERROR_CRC:
+    case ERROR_SEEK:
+    case ERROR_SECTOR_NOT_FOUND:
+    case ERROR_WRITE_FAULT:
+    case ERROR_READ_FAULT:
+      return FileError::MediaError;
+    case ERROR_INVALID_HANDLE:
+      return FileError::BadHandle;
+    case ERROR_INVALID_PARAMETER:
+      return FileError::InvalidParameter;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return FileError::OutOfMemory;
+    default:
+      return FileError::Other;
+  }
+}
+
+std::wstring widen(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int n = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (n <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), n);
+  return wide;
+}
+
+std::string narrow(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (n <= 0) return {};
+  std::string text(static_cast<std::size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, text.data(), n, nullptr, nullptr);
+  return text;
+}
+
+// A UTF-8 path as the wide APIs want it. A full path longer than the classic
+// limit gets the "\\?\" form, which lifts the limit (it also turns off the
+// '/' to '\' translation, so that is done here). Empty for invalid UTF-8.
+std::wstring widePath(const std::string& path) {
+  std::wstring wide = widen(path);
+  if (wide.size() < MAX_PATH - 12 || wide.rfind(L"\\\\?\\", 0) == 0) return wide;
+  for (auto& c : wide)
+    if (c == L'/') c = L'\\';
+  const bool drive = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
+  if (drive) return L"\\\\?\\" + wide;
+  if (wide.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + wide.substr(2);
+  return wide;  // a relative path keeps its meaning only in the plain form
+}
+
+HANDLE toHandle(std::intptr_t value) {
+  return reinterpret_cast<HANDLE>(value);
+}
+
+}  // namespace
+
+std::string programFilePath() {
+  std::vector<wchar_t> buffer(MAX_PATH);
+  for (;;) {
+    const DWORD size = static_cast<DWORD>(buffer.size());
+    const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), size);
+    if (n == 0) return {};
+    // A cut name fills the buffer exactly; ask again with more room.
+    if (n < size) return narrow(std::wstring_view(buffer.data(), n));
+    if (buffer.size() >= 32768 * 2) return {};
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+bool pathExists(const std::string& path) {
+  const std::wstring wide = widePath(path);
+  if (wide.empty()) return false;
+  const bool exists = GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+  SetLastError(ERROR_SUCCESS);
+  return exists;
+}
+
+FileReader::~FileReader() {
+  close();
+}
+
+bool FileReader::open(const std::string& path) {
+  close();
+  const std::wstring wide = widePath(path);
+  if (wide.empty()) return false;
+  // Without FILE_FLAG_BACKUP_SEMANTICS a folder does not open; the type
+  // check turns away consoles, pipes and other devices.
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+      (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    CloseHandle(file);
+    return false;
+  }
+  handle_ = reinterpret_cast<std::intptr_t>(file);
+  return true;
+}
+
+std::ptrdiff_t FileReader::read(void* buffer, std::size_t size) {
+  if (handle_ == -1) return -1;
+  const DWORD chunk = size > 0x40000000 ? 0x40000000 : static_cast<DWORD>(size);
+  DWORD n = 0;
+  if (!ReadFile(toHandle(handle_), buffer, chunk, &n, nullptr)) return -1;
+  return static_cast<std::ptrdiff_t>(n);
+}
+
+void FileReader::close() {
+  if (handle_ != -1) CloseHandle(toHandle(handle_));
+  handle_ = -1;
+}
+
+FileError replaceFileAtomically(const std::string& path, std::string_view bytes) {
+  const std::wstring target = widePath(path);
+  if (target.empty()) return FileError::CannotCreate;
+  if (detail::takeInjectedFailure(testing::ReplaceStep::Create) != FileError::None)
+    return FileError::CannotCreate;
+
+  static std::atomic<unsigned> counter{0};
+  std::wstring temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    temp = widePath(path + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(counter++));
+    file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
+  }
+  if (file == INVALID_HANDLE_VALUE) return FileError::CannotCreate;
+
+  FileError error = detail::takeInjectedFailure(testing::ReplaceStep::Write);
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (error == FileError::None && left > 0) {
+    const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
+    DWORD written = 0;
+    if (!WriteFile(file, data, chunk, &written, nullptr))
+      error = fromLastError(GetLastError());
+    else if (written == 0)
+      error = FileError::DiskFull;  // the device took nothing more
+    data += written;
+    left -= written;
+  }
+  if (error == FileError::None) {
+    error = detail::takeInjectedFailure(testing::ReplaceStep::Flush);
+    if (error == FileError::None && !FlushFileBuffers(file)) error = fromLastError(GetLastError());
+  }
+  if (!CloseHandle(file) && error == FileError::None) error = fromLastError(GetLastError());
+
+  if (error == FileError::None) {
+    // MoveFileEx refuses to replace a read-only file; clear the flag, and
+    // put it back if the file stays.
+    const DWORD attributes = GetFileAttributesW(target.c_str());
+    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
+                          (attributes & FILE_ATTRIBUTE_READONLY) &&
+                          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (readOnly) {
+      const DWORD cleared = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
+      SetFileAttributesW(target.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL);
+    }
+    if (detail::takeInjectedFailure(testing::ReplaceStep::Rename) != FileError::None ||
+        !MoveFileExW(temp.c_str(), target.c_str(),
+                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      error = FileError::Other;
+      if (readOnly) SetFileAttributesW(target.c_str(), attributes);
+    }
+  }
+  if (error != FileError::None) DeleteFileW(temp.c_str());
+  SetLastError(ERROR_SUCCESS);
+  return error;
+}
+
+}  // namespace dialog::os
