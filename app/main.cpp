@@ -9,5 +9,7 @@ extern "C" int wWinMain(void* /*instance*/, void* /*previous*/, wchar_t* /*comma
   return dialog::runProgram(&app::programEntry);
 }
 #else
-int main() { return dialog::runProgram(&app::programEntry); }
+int main() {
+  return dialog::runProgram(&app::programEntry);
+}
 #endif

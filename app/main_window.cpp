@@ -49,9 +49,9 @@ int programEntry() {
 }
 
 std::int32_t createMainWindow(dialog::Handle parent) {
-  mainWindow = dialog::createWindow(parent, kMainTitle, dialog::kDefaultPosition,
-                                    dialog::kDefaultPosition, kClientWidth, kClientHeight,
-                                    kMainWindowStyle, 0);
+  mainWindow =
+      dialog::createWindow(parent, kMainTitle, dialog::kDefaultPosition, dialog::kDefaultPosition,
+                           kClientWidth, kClientHeight, kMainWindowStyle, 0);
   dialog::setWindowIcon(mainWindow, "#200");
   for (const auto& c : kControls)
     dialog::addControl(mainWindow, c.id, c.text, c.x, c.y, c.width, c.height, c.style, c.exStyle,

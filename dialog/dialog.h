@@ -86,7 +86,7 @@ enum ControlKind : int {
 
 // Menu entry states and modes.
 inline constexpr std::uint32_t kMenuEnabled = 0;
-inline constexpr std::uint32_t kMenuDisabled = 2;  // cannot be chosen; not the grayed bit
+inline constexpr std::uint32_t kMenuDisabled = 2;   // cannot be chosen; not the grayed bit
 inline constexpr std::uint32_t kMenuByCommand = 2;  // mode flag: the entry is a command id
 inline constexpr std::int32_t kMenuAtEnd = -1;
 
@@ -100,7 +100,9 @@ inline constexpr std::uint32_t kFontUnderline = 4;
 inline constexpr std::uint32_t kFontStrikeOut = 8;
 inline constexpr std::uint32_t kFontCellHeight = 0x10;
 
-constexpr std::uint16_t loWord(WParam value) { return static_cast<std::uint16_t>(value & 0xFFFF); }
+constexpr std::uint16_t loWord(WParam value) {
+  return static_cast<std::uint16_t>(value & 0xFFFF);
+}
 constexpr std::uint16_t hiWord(WParam value) {
   return static_cast<std::uint16_t>((value >> 16) & 0xFFFF);
 }
@@ -141,8 +143,8 @@ void addControl(Handle window, std::uint16_t id, std::string_view text, std::int
                 std::uint32_t exStyle, int kind);
 
 // Interned: the same description always gives the same number (4 and up).
-int createFont(std::string_view face, float points, std::uint32_t styleBits,
-               std::uint8_t charset, std::uint8_t pitchAndFamily, std::int32_t escapement);
+int createFont(std::string_view face, float points, std::uint32_t styleBits, std::uint8_t charset,
+               std::uint8_t pitchAndFamily, std::int32_t escapement);
 // Sets a layer font on a control; font 0 means font 1. Makes the platform
 // font on first use and keeps use counts.
 void setControlFont(Handle window, std::uint16_t id, int font);
@@ -214,7 +216,7 @@ void initCommonControls(std::uint32_t classes);
 // application object, COM, common controls, the measuring font). Tests make
 // one; runProgram makes its own.
 class Session {
-public:
+ public:
   Session();
   ~Session();
   Session(const Session&) = delete;

@@ -1,1 +1,18 @@
-# Tests of the Qt backend.
+# The Qt backend's GUI tests run twice: on the offscreen platform and under
+# Xvfb, where activation is asynchronous and behaves differently.
+add_library(dialog_testing STATIC support/testing_qt.cpp)
+target_link_libraries(dialog_testing PUBLIC dialog PRIVATE Qt6::Widgets Qt6::Test)
+velmora_warnings(dialog_testing)
+
+function(velmora_gui_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  velmora_warnings(${name})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} dialog_testing gui_test_main)
+  add_test(NAME ${name}_offscreen COMMAND ${name})
+  set_tests_properties(${name}_offscreen PROPERTIES
+    LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  add_test(NAME ${name}_xvfb COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-xvfb.sh $<TARGET_FILE:${name}>)
+  set_tests_properties(${name}_xvfb PROPERTIES
+    LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb")
+endfunction()

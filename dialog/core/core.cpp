@@ -50,7 +50,9 @@ const KindRule* ruleFor(int kind) {
 
 }  // namespace
 
-bool knownKind(int kind) { return ruleFor(kind) != nullptr; }
+bool knownKind(int kind) {
+  return ruleFor(kind) != nullptr;
+}
 
 ControlStyle controlStyle(int kind, std::uint32_t style, std::uint32_t exStyle) {
   const KindRule* rule = ruleFor(kind);
@@ -75,7 +77,9 @@ std::int32_t mulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
   return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
 }
 
-int averageCharWidth(int advanceOf52Letters) { return (advanceOf52Letters / 26 + 1) / 2; }
+int averageCharWidth(int advanceOf52Letters) {
+  return (advanceOf52Letters / 26 + 1) / 2;
+}
 
 PixelRect toPixels(BaseUnits units, std::int32_t x, std::int32_t y, std::int32_t width,
                    std::int32_t height) {

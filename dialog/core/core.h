@@ -78,7 +78,7 @@ struct FontRecord {
 
 // Interned font descriptions, numbered from 1. Fonts 1 to 3 are the layer's.
 class FontTable {
-public:
+ public:
   FontTable();
   int intern(std::string_view face, float points, std::uint32_t styleBits, std::uint8_t charset,
              std::uint8_t pitchAndFamily, std::int32_t escapement);
@@ -86,7 +86,7 @@ public:
   FontRecord* find(int number);
   std::size_t size() const { return fonts_.size(); }
 
-private:
+ private:
   std::vector<FontRecord> fonts_;
 };
 
@@ -98,11 +98,11 @@ struct ControlRecord {
   int kind = 0;
   std::uint32_t style = 0;
   std::uint32_t exStyle = 0;
-  int font = 0;                      // layer font set on it; 0 before the first
-  std::uintptr_t initialFont = 0;    // the font it had before, put back on release
-  Colour textColour = -1;            // -1: not set
-  Colour backgroundColour = -1;      // -1: not set
-  std::uintptr_t brush = 0;          // backend's shared brush for the background
+  int font = 0;                    // layer font set on it; 0 before the first
+  std::uintptr_t initialFont = 0;  // the font it had before, put back on release
+  Colour textColour = -1;          // -1: not set
+  Colour backgroundColour = -1;    // -1: not set
+  std::uintptr_t brush = 0;        // backend's shared brush for the background
 };
 
 struct WindowRecord {
@@ -111,8 +111,8 @@ struct WindowRecord {
   std::uint32_t style = 0;
   std::uint32_t exStyle = 0;
   int showState = 5;
-  WindowCallback callback = nullptr;   // attached by showModal
-  std::int32_t* result = nullptr;      // where endWindow stores the result
+  WindowCallback callback = nullptr;  // attached by showModal
+  std::int32_t* result = nullptr;     // where endWindow stores the result
   std::uintptr_t bigIcon = 0;
   std::uintptr_t smallIcon = 0;
   std::vector<ControlRecord> controls;  // in creation order
@@ -123,7 +123,7 @@ struct WindowRecord {
 
 // Every window the layer made, found by handle.
 class Registry {
-public:
+ public:
   WindowRecord& add(Handle window);
   WindowRecord* find(Handle window);
   // The window owning this control, or nullptr.
@@ -131,20 +131,20 @@ public:
   void remove(Handle window);
   const std::vector<std::unique_ptr<WindowRecord>>& windows() const { return windows_; }
 
-private:
+ private:
   std::vector<std::unique_ptr<WindowRecord>> windows_;
 };
 
 // Colours that controls use as background, with how many use each, so that a
 // backend can share one brush per colour.
 class SharedColours {
-public:
+ public:
   // True when the colour was not in use before (a new brush is needed).
   bool acquire(Colour colour);
   // True when no control uses the colour any more (its brush can go).
   bool release(Colour colour);
 
-private:
+ private:
   struct Entry {
     Colour colour;
     int users;

@@ -1,0 +1,402 @@
+// Controls of the Qt backend: buttons, frames, labels and text boxes with
+// the Win32 behaviours the program relies on, their text, fonts and colours,
+// and the keys that have a dialog meaning. Linux side.
+#include <QApplication>
+#include <QGroupBox>
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionFrame>
+#include <QValidator>
+
+#include "dialog/qt/backend_qt.h"
+
+namespace dialog::qt {
+
+namespace {
+
+// Lowers the text of a key event, keeping everything else.
+QKeyEvent lowered(const QKeyEvent& event) {
+  return QKeyEvent(event.type(), event.key(), event.modifiers(), event.nativeScanCode(),
+                   event.nativeVirtualKey(), event.nativeModifiers(), event.text().toLower(),
+                   event.isAutoRepeat(), static_cast<quint16>(event.count()));
+}
+
+// Multi-line text box. ES_LOWERCASE lowers typed, pasted and composed text.
+class TextArea : public QPlainTextEdit {
+ public:
+  TextArea(QWidget* parent, std::uint32_t style) : QPlainTextEdit(parent), style_(style) {
+    setTabChangesFocus(true);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy((style & kWsVScroll) ? Qt::ScrollBarAlwaysOn
+                                                    : Qt::ScrollBarAlwaysOff);
+  }
+  bool lowercase() const { return style_ & kEsLowercase; }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override {
+    if (lowercase() && event->text() != event->text().toLower()) {
+      QKeyEvent low = lowered(*event);
+      QPlainTextEdit::keyPressEvent(&low);
+      event->setAccepted(low.isAccepted());
+      return;
+    }
+    QPlainTextEdit::keyPressEvent(event);
+  }
+  void insertFromMimeData(const QMimeData* source) override {
+    if (!lowercase() || !source->hasText()) return QPlainTextEdit::insertFromMimeData(source);
+    QMimeData low;
+    low.setText(source->text().toLower());
+    QPlainTextEdit::insertFromMimeData(&low);
+  }
+  void inputMethodEvent(QInputMethodEvent* event) override {
+    if (!lowercase() || event->commitString().isEmpty())
+      return QPlainTextEdit::inputMethodEvent(event);
+    QInputMethodEvent low(event->preeditString(), event->attributes());
+    low.setCommitString(event->commitString().toLower(), event->replacementStart(),
+                        event->replacementLength());
+    QPlainTextEdit::inputMethodEvent(&low);
+  }
+
+ private:
+  std::uint32_t style_;
+};
+
+// Single-line text box. Typed and pasted text both pass the validator, which
+// lowers it (ES_LOWERCASE) and, without ES_AUTOHSCROLL, refuses what would
+// not fit the visible width. Text set by the program bypasses it.
+class LineBox;
+
+class LineValidator : public QValidator {
+ public:
+  explicit LineValidator(LineBox* box) : QValidator(nullptr), box_(box) {}
+  State validate(QString& input, int& pos) const override;
+
+ private:
+  LineBox* box_;
+};
+
+class LineBox : public QLineEdit {
+ public:
+  LineBox(QWidget* parent, std::uint32_t style) : QLineEdit(parent), style_(style) {
+    validator_ = std::make_unique<LineValidator>(this);
+    setValidator(validator_.get());
+  }
+  bool lowercase() const { return style_ & kEsLowercase; }
+  bool scrolls() const { return style_ & kEsAutoHScroll; }
+  // Width available to the text, as QLineEdit lays it out.
+  int textWidth() const {
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this);
+    const QMargins margins = textMargins();
+    constexpr int kInnerMargin = 2;  // QLineEdit's own margin on each side
+    return contents.width() - margins.left() - margins.right() - 2 * kInnerMargin;
+  }
+
+ private:
+  std::uint32_t style_;
+  std::unique_ptr<LineValidator> validator_;
+};
+
+QValidator::State LineValidator::validate(QString& input, int& /*pos*/) const {
+  if (box_->lowercase()) input = input.toLower();
+  if (!box_->scrolls() && box_->fontMetrics().horizontalAdvance(input) > box_->textWidth())
+    return Invalid;
+  return Acceptable;
+}
+
+QColor toColor(Colour colour) {
+  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+}
+
+// Applies a control's colours to its palette, for every colour group.
+void applyColours(QWidget* widget, const core::ControlRecord& record) {
+  QPalette palette = widget->parentWidget() ? widget->parentWidget()->palette() : QPalette();
+  const bool editable = record.kind == kKindTextBox;
+  const QPalette::ColorRole textRole = editable ? QPalette::Text : QPalette::WindowText;
+  const QPalette::ColorRole backRole = editable ? QPalette::Base : QPalette::Window;
+  for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+    if (record.textColour >= 0) palette.setColor(group, textRole, toColor(record.textColour));
+    if (record.backgroundColour >= 0)
+      palette.setColor(group, backRole, toColor(record.backgroundColour));
+  }
+  widget->setPalette(palette);
+  if (!editable) widget->setAutoFillBackground(record.backgroundColour >= 0);
+}
+
+QWidget* makeControl(QWidget* parent, int kind, std::uint32_t style, const QString& text) {
+  switch (kind) {
+    case kKindButton: {
+      auto* button = new QPushButton(text, parent);
+      // Enter must not click a button merely because it has the focus.
+      button->setAutoDefault(false);
+      button->setDefault(false);
+      return button;
+    }
+    case kKindFrame: {
+      auto* frame = new QGroupBox(text, parent);
+      frame->setFocusPolicy(Qt::NoFocus);
+      // A frame made after its contents would stack on them and take clicks.
+      frame->setAttribute(Qt::WA_TransparentForMouseEvents);
+      return frame;
+    }
+    case kKindLabel: {
+      auto* label = new QLabel(text, parent);
+      label->setTextFormat(Qt::PlainText);
+      label->setWordWrap(true);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+    case kKindTextBox: {
+      if (style & kEsMultiline) {
+        auto* area = new TextArea(parent, style);
+        area->setPlainText(text);
+        return area;
+      }
+      auto* box = new LineBox(parent, style);
+      box->setText(text);
+      return box;
+    }
+    default:
+      return nullptr;
+  }
+}
+
+// Keys with a dialog meaning, seen before any control: Tab is left to Qt,
+// whose focus chain follows creation order like the dialog manager's.
+class KeyHandling : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget) return false;
+    Window* window = dynamic_cast<Window*>(widget->window());
+    if (!window || !windowOf(window->handle())) return false;
+    // Key events reach the focus widget first; handle each once, there.
+    if (widget != QApplication::focusWidget() && widget != window) return false;
+
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const Handle handle = window->handle();
+    const Handle from = reinterpret_cast<Handle>(widget);
+    const bool alt = key->modifiers() & Qt::AltModifier;
+    if (alt && key->key() == Qt::Key_F4) {
+      closeCommand(handle);
+      return true;
+    }
+    switch (key->key()) {
+      case Qt::Key_Escape:
+        sendCommand(handle, kIdCancel, 0, 0);
+        return true;
+      case Qt::Key_Return:
+      case Qt::Key_Enter: {
+        if (dynamic_cast<TextArea*>(widget)) {
+          const core::ControlRecord* record =
+              backend().registry.find(handle)->controlByHandle(from);
+          if (record && (record->style & kEsWantReturn)) return false;
+        }
+        if (auto* button = qobject_cast<QPushButton*>(widget)) {
+          button->click();
+          return true;
+        }
+        sendCommand(handle, kIdOk, 0, 0);
+        return true;
+      }
+      default:
+        break;
+    }
+    // An Alt chord that matches nothing would type its letter into a box.
+    if (alt && (qobject_cast<QLineEdit*>(widget) || qobject_cast<QPlainTextEdit*>(widget)))
+      return true;
+    return false;
+  }
+};
+
+}  // namespace
+
+QWidget* controlOf(Handle control) {
+  if (!backend().registry.ownerOf(control)) return nullptr;
+  return reinterpret_cast<QWidget*>(control);
+}
+
+QFont makeFont(const core::FontRecord& record) {
+  Backend& b = backend();
+  // "MS Sans Serif" is not on Linux; Liberation Sans has metrics that fit.
+  const bool sansSerif = record.face == "MS Sans Serif" || record.face.empty();
+  QFont font(sansSerif ? QStringLiteral("Liberation Sans") : QString::fromStdString(record.face));
+  font.setPixelSize(-core::fontHeightPixels(record.points, b.pixelsPerInch));
+  font.setWeight(record.weight >= 700 ? QFont::Bold : QFont::Normal);
+  font.setItalic(record.italic);
+  font.setUnderline(record.underline);
+  font.setStrikeOut(record.strikeOut);
+  return font;
+}
+
+QString toQt(std::string_view text) {
+  const std::string lf = core::fromCrLf(text);
+  return QString::fromUtf8(lf.data(), static_cast<qsizetype>(lf.size()));
+}
+
+std::string fromQt(const QString& text) {
+  const QByteArray utf8 = text.toUtf8();
+  return core::toCrLf(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
+}
+
+void releaseControls(core::WindowRecord& record) {
+  for (auto& control : record.controls) {
+    if (core::FontRecord* font = control.font ? backend().fonts.find(control.font) : nullptr)
+      --font->useCount;
+    control.font = 0;
+  }
+}
+
+void installKeyHandling() {
+  QApplication* app = backend().app;
+  app->installEventFilter(new KeyHandling(app));
+}
+
+}  // namespace dialog::qt
+
+namespace dialog {
+
+using namespace qt;
+
+void addControl(Handle window, std::uint16_t id, std::string_view text, std::int32_t x,
+                std::int32_t y, std::int32_t width, std::int32_t height, std::uint32_t style,
+                std::uint32_t exStyle, int kind) {
+  Window* w = windowOf(window);
+  if (!w || !core::knownKind(kind)) return;
+  const core::ControlStyle applied = core::controlStyle(kind, style, exStyle);
+  QWidget* control = makeControl(w->clientArea(), kind, applied.style, toQt(text));
+  const core::PixelRect rect = core::toPixels(backend().units, x, y, width, height);
+  control->setGeometry(rect.left, rect.top, rect.width, rect.height);
+  control->setFont(w->font());
+
+  const bool edge = (applied.style & kWsBorder) || (applied.exStyle & kWsExClientEdge);
+  if (auto* box = qobject_cast<QLineEdit*>(control)) box->setFrame(edge);
+  if (auto* area = qobject_cast<QPlainTextEdit*>(control))
+    area->setFrameShape(edge ? QFrame::StyledPanel : QFrame::NoFrame);
+  if (kind == kKindTextBox || kind == kKindButton)
+    control->setFocusPolicy((applied.style & kWsTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+  control->setEnabled(!(applied.style & kWsDisabled));
+  control->setVisible(applied.style & kWsVisible);
+  if (kind == kKindFrame) control->lower();
+
+  core::ControlRecord& record = backend().registry.find(window)->controls.emplace_back();
+  record.handle = reinterpret_cast<Handle>(control);
+  record.id = id;
+  record.kind = kind;
+  record.style = applied.style;
+  record.exStyle = applied.exStyle;
+
+  // Notifications, as the Win32 controls send them.
+  const Handle from = record.handle;
+  if (auto* button = qobject_cast<QPushButton*>(control)) {
+    QObject::connect(button, &QPushButton::clicked,
+                     [window, id, from] { sendCommand(window, id, kBnClicked, from); });
+  } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
+    QObject::connect(box, &QLineEdit::textChanged,
+                     [window, id, from] { sendCommand(window, id, kEnChange, from); });
+  } else if (auto* area = qobject_cast<QPlainTextEdit*>(control)) {
+    QObject::connect(area, &QPlainTextEdit::textChanged,
+                     [window, id, from] { sendCommand(window, id, kEnChange, from); });
+  }
+}
+
+Handle controlHandle(Handle window, std::uint16_t id) {
+  core::WindowRecord* record = backend().registry.find(window);
+  if (!record) return 0;
+  const core::ControlRecord* control = record->control(id);
+  return control ? control->handle : 0;
+}
+
+std::string getControlText(Handle control) {
+  if (QWidget* widget = controlOf(control)) {
+    if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return fromQt(area->toPlainText());
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) return fromQt(box->text());
+    if (auto* label = qobject_cast<QLabel*>(widget)) return fromQt(label->text());
+    if (auto* button = qobject_cast<QPushButton*>(widget)) return fromQt(button->text());
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return fromQt(frame->title());
+  }
+  if (Window* window = windowOf(control)) return fromQt(window->windowTitle());
+  return {};
+}
+
+void setControlText(Handle control, std::string_view text) {
+  const QString value = toQt(text);
+  if (QWidget* widget = controlOf(control)) {
+    if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return area->setPlainText(value);
+    if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->setText(value);
+    if (auto* label = qobject_cast<QLabel*>(widget)) return label->setText(value);
+    if (auto* button = qobject_cast<QPushButton*>(widget)) return button->setText(value);
+    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->setTitle(value);
+  }
+  if (Window* window = windowOf(control)) window->setWindowTitle(value);
+}
+
+void setControlColor(Handle window, std::uint16_t id, Colour text, Colour background) {
+  core::WindowRecord* record = backend().registry.find(window);
+  core::ControlRecord* control = record ? record->control(id) : nullptr;
+  if (!control) return;
+  control->textColour = text < 0 ? -1 : (text & 0xFFFFFF);
+  control->backgroundColour = background < 0 ? -1 : (background & 0xFFFFFF);
+  applyColours(controlOf(control->handle), *control);
+}
+
+void redrawControl(Handle control) {
+  if (QWidget* widget = controlOf(control)) {
+    widget->update();
+    widget->repaint();
+  }
+}
+
+int createFont(std::string_view face, float points, std::uint32_t styleBits, std::uint8_t charset,
+               std::uint8_t pitchAndFamily, std::int32_t escapement) {
+  return backend().fonts.intern(face, points, styleBits, charset, pitchAndFamily, escapement);
+}
+
+void setControlFont(Handle window, std::uint16_t id, int font) {
+  core::WindowRecord* record = backend().registry.find(window);
+  core::ControlRecord* control = record ? record->control(id) : nullptr;
+  core::FontRecord* wanted = backend().fonts.find(font);
+  if (!control || !wanted) return;
+  if (!wanted->platformFont)
+    wanted->platformFont = reinterpret_cast<std::uintptr_t>(new QFont(makeFont(*wanted)));
+  controlOf(control->handle)->setFont(*reinterpret_cast<QFont*>(wanted->platformFont));
+  ++wanted->useCount;
+  if (core::FontRecord* before = control->font ? backend().fonts.find(control->font) : nullptr)
+    --before->useCount;
+  control->font = wanted->number;
+}
+
+void releaseFont(int font) {
+  core::FontRecord* record = backend().fonts.find(font);
+  if (!record || font == 0 || record->builtIn() || record->useCount > 0) return;
+  delete reinterpret_cast<QFont*>(record->platformFont);
+  record->platformFont = 0;
+}
+
+Handle focusedControl() {
+  Backend& b = backend();
+  if (b.focusBeforeDeactivation && b.registry.ownerOf(b.focusBeforeDeactivation))
+    return b.focusBeforeDeactivation;
+  const Handle focus = reinterpret_cast<Handle>(QApplication::focusWidget());
+  return b.registry.ownerOf(focus) ? focus : 0;
+}
+
+void setFocus(Handle control) {
+  if (QWidget* widget = controlOf(control)) widget->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace dialog

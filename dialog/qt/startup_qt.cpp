@@ -1,0 +1,117 @@
+// Start-up services of the Qt backend: the application object, the
+// measuring font and its base units, activation tracking, icons, and the
+// process frame around the program's entry. Linux side.
+#include <QApplication>
+#include <QFontMetrics>
+#include <QIcon>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+
+#include "dialog/qt/backend_qt.h"
+
+namespace dialog::qt {
+
+namespace {
+
+Backend* current = nullptr;
+
+// While the application object is being made, a display that cannot be
+// reached is a refused platform, not a crash.
+bool starting = false;
+
+void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtFatalMsg && starting) {
+    std::fprintf(stderr, "velmora: no display can be reached (%s)\n", qPrintable(message));
+    std::_Exit(255);
+  }
+  if (type != QtDebugMsg && type != QtInfoMsg)
+    std::fprintf(stderr, "velmora: %s\n", qPrintable(message));
+  if (type == QtFatalMsg) std::abort();
+}
+
+// The letters whose mean advance gives the horizontal base unit.
+constexpr char kMeasureLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+void measure(Backend& b) {
+  // Every window declares "MS Sans Serif" 8 pt in weight 700; its stand-in
+  // gives the base units all windows are laid out in.
+  const int number = b.fonts.intern("MS Sans Serif", 8, kFontBold, 0, 0, 0);
+  b.measuringFont = makeFont(*b.fonts.find(number));
+  const QFontMetrics metrics(b.measuringFont);
+  b.units.x = core::averageCharWidth(metrics.horizontalAdvance(QLatin1String(kMeasureLetters)));
+  b.units.y = metrics.height();
+}
+
+// Our top-level windows hear activation changes; popups (menus) do not
+// count as a change, and any other window (a message box) takes it away.
+void trackActivation() {
+  QObject::connect(backend().app, &QGuiApplication::focusWindowChanged, [](QWindow* window) {
+    if (window && window->type() == Qt::Popup) return;
+    Handle now = 0;
+    for (const auto& record : backend().registry.windows()) {
+      auto* w = reinterpret_cast<Window*>(record->handle);
+      if (window && w->windowHandle() == window) now = record->handle;
+    }
+    activationChanged(now);
+  });
+}
+
+char programName[] = "velmora";
+char* arguments[] = {programName, nullptr};
+int argumentCount = 1;
+
+}  // namespace
+
+Backend& backend() {
+  if (!current) {
+    std::fprintf(stderr, "velmora: the dialog layer is used before its session\n");
+    std::abort();
+  }
+  return *current;
+}
+
+}  // namespace dialog::qt
+
+namespace dialog {
+
+using namespace qt;
+
+Session::Session() {
+  current = new Backend;
+  qInstallMessageHandler(startupMessages);
+  starting = true;
+  // Command-line arguments change nothing and are not handed to Qt.
+  current->app = new QApplication(argumentCount, arguments);
+  starting = false;
+  current->app->setQuitOnLastWindowClosed(false);
+  measure(*current);
+  installKeyHandling();
+  trackActivation();
+}
+
+Session::~Session() {
+  delete current->app;
+  delete current;
+  current = nullptr;
+}
+
+int runProgram(int (*entry)()) {
+  Session session;
+  return entry();
+}
+
+void initCommonControls(std::uint32_t /*classes*/) {
+  // Qt's widgets are always there.
+}
+
+void setWindowIcon(Handle window, std::string_view name) {
+  Window* w = windowOf(window);
+  if (!w || name.size() < 2 || name.front() != '#') return;
+  // "#200" names the icon with numeric id 200, compiled into the program.
+  const QIcon icon(QStringLiteral(":/icons/%1.png").arg(toQt(name.substr(1))));
+  if (icon.availableSizes().isEmpty()) return;
+  w->setWindowIcon(icon);
+}
+
+}  // namespace dialog
