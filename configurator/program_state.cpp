@@ -12,6 +12,8 @@ std::string programDir;
 codetable::Tables tables;
 codetable::ConfigRecord configRecord{};
 bool configErrorFlag = false;
+dialog::Handle mainSavedFocus = 0;
+dialog::Handle configuratorSavedFocus = 0;
 std::string (*programFilePath)() = &dialog::os::programFilePath;
 
 std::string configPath() { return codetable::configFilePath(programDir); }

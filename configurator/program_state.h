@@ -17,6 +17,9 @@ extern std::string programDir;             // set when the main window opens
 extern codetable::Tables tables;           // EncodeTable and DecodeTable
 extern codetable::ConfigRecord configRecord;
 extern bool configErrorFlag;
+// The control that had the focus when the window was last deactivated, or 0.
+extern dialog::Handle mainSavedFocus;
+extern dialog::Handle configuratorSavedFocus;
 
 // Where the program file lies. Tests point this at a directory of their own.
 extern std::string (*programFilePath)();
