@@ -1,0 +1,4 @@
+# GUI-free tests of the core.
+velmora_core_test(dialog_core_test SOURCES dialog_core_test.cpp LIBS dialog_core)
+velmora_core_test(codetable_test SOURCES codetable_test.cpp LIBS codetable)
+velmora_core_test(convert_test SOURCES convert_test.cpp LIBS convert)
