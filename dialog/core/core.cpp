@@ -69,12 +69,27 @@ ControlStyle controlStyle(int kind, std::uint32_t style, std::uint32_t exStyle) 
   return {style, exStyle};
 }
 
+namespace {
+
+std::uint64_t magnitude(std::int32_t value) {
+  return value < 0 ? static_cast<std::uint64_t>(-static_cast<std::int64_t>(value))
+                   : static_cast<std::uint64_t>(value);
+}
+
+}  // namespace
+
 std::int32_t mulDiv(std::int32_t a, std::int32_t b, std::int32_t c) {
   assert(c != 0 && "mulDiv by zero");
-  const std::int64_t product = static_cast<std::int64_t>(a) * b;
-  const std::int64_t magnitude = (std::llabs(product) * 2 + std::llabs(c)) / (2 * std::llabs(c));
-  const bool negative = (product < 0) != (c < 0);
-  return static_cast<std::int32_t>(negative ? -magnitude : magnitude);
+  if (c == 0) return -1;
+  // Unsigned magnitudes: |a * b| reaches 2^62, and twice that still fits.
+  // A result beyond 32 bits gives -1, as MulDiv does.
+  const std::uint64_t product = magnitude(a) * magnitude(b);
+  const std::uint64_t divisor = magnitude(c);
+  const std::uint64_t rounded = (product * 2 + divisor) / (2 * divisor);
+  const bool negative = ((a < 0) != (b < 0)) != (c < 0);
+  if (rounded > (negative ? 0x80000000u : 0x7FFFFFFFu)) return -1;
+  return negative ? static_cast<std::int32_t>(-static_cast<std::int64_t>(rounded))
+                  : static_cast<std::int32_t>(rounded);
 }
 
 int averageCharWidth(int advanceOf52Letters) {
@@ -94,6 +109,26 @@ int fontHeightPixels(float points, int pixelsPerInchY) {
   return -static_cast<int>(std::lround(static_cast<double>(pixelsPerInchY) * points / 72.0));
 }
 
+namespace {
+
+// A face name holds at most 31 characters, counted as the platform counts
+// them (UTF-16 units); a UTF-8 character is never split.
+std::string_view cutFaceName(std::string_view face) {
+  std::size_t end = 0;
+  int units = 0;
+  while (end < face.size()) {
+    const auto lead = static_cast<unsigned char>(face[end]);
+    const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    const int width = length == 4 ? 2 : 1;
+    if (units + width > 31 || end + length > face.size()) break;
+    units += width;
+    end += length;
+  }
+  return face.substr(0, end);
+}
+
+}  // namespace
+
 FontTable::FontTable() {
   // Font 1 is every window's font; 2 and 3 complete the layer's own set.
   intern("MS Sans Serif", 8, 0, 0, 0, 0);
@@ -105,7 +140,7 @@ FontTable::FontTable() {
 int FontTable::intern(std::string_view face, float points, std::uint32_t styleBits,
                       std::uint8_t charset, std::uint8_t pitchAndFamily, std::int32_t escapement) {
   FontRecord wanted;
-  wanted.face = std::string(face.substr(0, 31));
+  wanted.face = std::string(cutFaceName(face));
   wanted.points = points == 0 ? 8 : points;
   wanted.weight = (styleBits & kFontBold) ? 700 : 400;
   wanted.italic = styleBits & kFontItalic;
