@@ -1,0 +1,72 @@
+// libFuzzer target: applying arbitrary bytes as a configuration file image.
+// Checks what loading promises for any file, not just for files we wrote.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "codetable/codetable.h"
+
+namespace {
+
+using namespace codetable;
+
+void require(bool condition) {
+  if (!condition) std::abort();
+}
+
+bool isSymbol(std::string_view text) {
+  if (text.size() != 1) return false;
+  for (const Symbol& s : Symbols)
+    if (s.symbol == text[0]) return true;
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  ConfigRecord record;
+  record.fill(0x5A);
+  Tables tables;
+  for (auto& cell : tables.DecodeTable) cell = {'?', 0, 0};
+  const auto codes = applyFileImage(bytes, record, tables);
+
+  const std::size_t records = size / kRecordSize;
+  if (records == 0) {
+    // No whole record: nothing loaded, the tables emptied, the record kept.
+    require(!codes);
+    for (const auto& cell : tables.EncodeTable) require(readCell(cell).empty());
+    for (const auto& cell : tables.DecodeTable) require(readCell(cell).empty());
+    for (const auto byte : record) require(byte == 0x5A);
+    return 0;
+  }
+  require(codes.has_value());
+  // The record holds the last whole record.
+  require(std::memcmp(record.data(), data + (records - 1) * kRecordSize, kRecordSize) == 0);
+
+  for (std::size_t i = 0; i < Symbols.size(); ++i) {
+    const std::string& code = (*codes)[i];
+    // A box gets at most two bytes, none of them zero, and the EncodeTable
+    // holds exactly the box text.
+    require(code.size() <= 2 && code.find('\0') == std::string::npos);
+    require(readCell(*cellFor(tables.EncodeTable, static_cast<std::uint8_t>(Symbols[i].symbol))) ==
+            code);
+  }
+  // Only symbol cells are encoded; every DecodeTable entry is one symbol.
+  for (int value = kFirstCellByte; value <= kLastCellByte; ++value) {
+    const auto byte = static_cast<std::uint8_t>(value);
+    const bool symbol = isSymbol(std::string_view(reinterpret_cast<const char*>(&byte), 1));
+    if (!symbol) require(readCell(*cellFor(tables.EncodeTable, byte)).empty());
+    const std::string_view decoded = readCell(*cellFor(tables.DecodeTable, byte));
+    require(decoded.empty() || isSymbol(decoded));
+  }
+  // What the configurator does next with the loaded texts must hold too.
+  const auto faulty = faultyCodes(*codes);
+  for (std::size_t i = 0; i < codes->size(); ++i) {
+    const std::string cut = cutText((*codes)[i]);
+    require((*codes)[i].compare(0, cut.size(), cut) == 0);
+    if (!faulty[i]) require(isConvertible(static_cast<std::uint8_t>((*codes)[i][0])));
+  }
+  return 0;
+}
