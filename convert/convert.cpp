@@ -1,11 +1,11 @@
 // The substitution pass, table-driven. GUI-free.
 //
 // The table is first flattened into a lookup over all 256 byte values, so the
-// loop over the text has no branches on byte classes. A table saved from the
-// configurator has exactly one byte in every cell the pass reads; then the
-// output is as long as the input and a plain byte-for-byte map does the work.
-// Otherwise each byte gives 0, 1 or 2 bytes, counted first so that the result
-// is allocated once.
+// loop over the text has no branches on byte classes. In a table saved from
+// the configurator every cell the pass reads holds one byte or none (the
+// capitals), so each input byte gives at most one output byte: the fast path
+// stores every byte and advances the output by 0 or 1. Otherwise a byte gives
+// 0, 1 or 2 bytes, counted first so that the result is allocated once.
 #include "convert/convert.h"
 
 #include <array>
@@ -18,25 +18,30 @@ namespace {
 
 using codetable::isConvertible;
 
-std::string substituteOneByte(std::string_view text, const std::array<std::uint8_t, 256>& map) {
+// Each entry: the output byte in the low 8 bits, 1 in bit 8 if it is kept.
+std::string substituteAtMostOneByte(std::string_view text,
+                                    const std::array<std::uint16_t, 256>& entries) {
   std::string result;
   result.resize(text.size());
   const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
   auto* out = reinterpret_cast<std::uint8_t*>(result.data());
   const std::size_t size = text.size();
-  std::size_t i = 0;
-  // Eight independent lookups per turn keep the loads in flight.
-  for (; i + 8 <= size; i += 8) {
-    out[i] = map[in[i]];
-    out[i + 1] = map[in[i + 1]];
-    out[i + 2] = map[in[i + 2]];
-    out[i + 3] = map[in[i + 3]];
-    out[i + 4] = map[in[i + 4]];
-    out[i + 5] = map[in[i + 5]];
-    out[i + 6] = map[in[i + 6]];
-    out[i + 7] = map[in[i + 7]];
+  std::size_t i = 0, kept = 0;
+  const auto put = [&](std::uint16_t entry) {
+    out[kept] = static_cast<std::uint8_t>(entry);
+    kept += entry >> 8;
+  };
+  // Four lookups per turn keep the loads in flight ahead of the stores.
+  for (; i + 4 <= size; i += 4) {
+    const std::uint16_t a = entries[in[i]], b = entries[in[i + 1]], c = entries[in[i + 2]],
+                        d = entries[in[i + 3]];
+    put(a);
+    put(b);
+    put(c);
+    put(d);
   }
-  for (; i < size; ++i) out[i] = map[in[i]];
+  for (; i < size; ++i) put(entries[in[i]]);
+  result.resize(kept);
   return result;
 }
 
@@ -45,22 +50,33 @@ struct Piece {
   std::uint8_t length;
 };
 
-std::string substituteGeneral(std::string_view text, const std::array<Piece, 256>& pieces) {
+// Each entry: the two output bytes in the low 16 bits, their count above.
+std::string substituteGeneral(std::string_view text,
+                              const std::array<std::uint32_t, 256>& entries) {
   const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
   const std::size_t size = text.size();
   std::size_t total = 0;
-  for (std::size_t i = 0; i < size; ++i) total += pieces[in[i]].length;
+  for (std::size_t i = 0; i < size; ++i) total += entries[in[i]] >> 16;
 
-  // One spare byte lets every piece store both of its bytes unconditionally.
+  // One spare byte lets every entry store both of its bytes unconditionally.
   std::string result;
   result.resize(total + 1);
   auto* out = reinterpret_cast<std::uint8_t*>(result.data());
-  for (std::size_t i = 0; i < size; ++i) {
-    const Piece& piece = pieces[in[i]];
-    out[0] = piece.bytes[0];
-    out[1] = piece.bytes[1];
-    out += piece.length;
+  const auto put = [&](std::uint32_t entry) {
+    const auto pair = static_cast<std::uint16_t>(entry);
+    std::memcpy(out, &pair, 2);
+    out += entry >> 16;
+  };
+  std::size_t i = 0;
+  for (; i + 4 <= size; i += 4) {
+    const std::uint32_t a = entries[in[i]], b = entries[in[i + 1]], c = entries[in[i + 2]],
+                        d = entries[in[i + 3]];
+    put(a);
+    put(b);
+    put(c);
+    put(d);
   }
+  for (; i < size; ++i) put(entries[in[i]]);
   result.resize(total);
   return result;
 }
@@ -69,7 +85,7 @@ std::string substituteGeneral(std::string_view text, const std::array<Piece, 256
 
 std::string substituteText(std::string_view text, const codetable::Table& table) {
   std::array<Piece, 256> pieces;
-  bool oneByteEach = true;
+  bool atMostOneByte = true;
   for (int value = 0; value < 256; ++value) {
     const auto byte = static_cast<std::uint8_t>(value);
     Piece& piece = pieces[byte];
@@ -82,14 +98,22 @@ std::string substituteText(std::string_view text, const codetable::Table& table)
     piece.length = static_cast<std::uint8_t>(cell.size());
     piece.bytes[0] = cell.size() > 0 ? static_cast<std::uint8_t>(cell[0]) : 0;
     piece.bytes[1] = cell.size() > 1 ? static_cast<std::uint8_t>(cell[1]) : 0;
-    oneByteEach = oneByteEach && cell.size() == 1;
+    atMostOneByte = atMostOneByte && cell.size() <= 1;
   }
-  if (!oneByteEach) return substituteGeneral(text, pieces);
+  if (!atMostOneByte) {
+    std::array<std::uint32_t, 256> entries;
+    for (std::size_t value = 0; value < 256; ++value) {
+      const Piece& piece = pieces[value];
+      entries[value] =
+          static_cast<std::uint32_t>(piece.bytes[0] | piece.bytes[1] << 8 | piece.length << 16);
+    }
+    return substituteGeneral(text, entries);
+  }
 
-  std::array<std::uint8_t, 256> map;
-  for (int value = 0; value < 256; ++value)
-    map[static_cast<std::size_t>(value)] = pieces[static_cast<std::size_t>(value)].bytes[0];
-  return substituteOneByte(text, map);
+  std::array<std::uint16_t, 256> entries;
+  for (std::size_t value = 0; value < 256; ++value)
+    entries[value] = static_cast<std::uint16_t>(pieces[value].bytes[0] | pieces[value].length << 8);
+  return substituteAtMostOneByte(text, entries);
 }
 
 }  // namespace convert
