@@ -82,6 +82,10 @@ struct Backend {
 
   // Activation as the program sees it: the window last told it is active.
   Handle activeWindow = 0;
+  // The window the layer last asked to activate (0 for a message box or
+  // none). Activation in Qt is asynchronous: until the toolkit confirms it,
+  // activeWindow lags behind.
+  Handle requestedActive = 0;
   // While a window hears that it loses activation, the control that had its
   // focus; Qt has already moved the focus by then.
   Handle focusBeforeDeactivation = 0;
@@ -108,8 +112,12 @@ void closeCommand(Handle window);
 
 // Tells the program's windows about an activation change, old window first.
 void activationChanged(Handle nowActive);
+// Asks for a window to become active; the change arrives later.
+void requestActivation(Handle window);
 // Activates a window again after a modal window or box has gone.
 void reactivate(Handle window);
+// True once the toolkit has confirmed the last activation the layer asked for.
+bool activationSettled();
 
 // The Qt font standing for a layer font record.
 QFont makeFont(const core::FontRecord& record);

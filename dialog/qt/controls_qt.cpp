@@ -184,8 +184,11 @@ class KeyHandling : public QObject {
     if (!widget) return false;
     Window* window = dynamic_cast<Window*>(widget->window());
     if (!window || !windowOf(window->handle())) return false;
-    // Key events reach the focus widget first; handle each once, there.
-    if (widget != QApplication::focusWidget() && widget != window) return false;
+    // Handle each key once, at the first of our controls (or the window)
+    // that receives it.
+    const Handle receiver = reinterpret_cast<Handle>(widget);
+    if (widget != window && !backend().registry.find(window->handle())->controlByHandle(receiver))
+      return false;
 
     const auto* key = static_cast<QKeyEvent*>(event);
     const Handle handle = window->handle();
@@ -391,8 +394,13 @@ Handle focusedControl() {
   Backend& b = backend();
   if (b.focusBeforeDeactivation && b.registry.ownerOf(b.focusBeforeDeactivation))
     return b.focusBeforeDeactivation;
-  const Handle focus = reinterpret_cast<Handle>(QApplication::focusWidget());
-  return b.registry.ownerOf(focus) ? focus : 0;
+  QWidget* focus = QApplication::focusWidget();
+  // Until the toolkit confirms an activation the layer asked for, the focus
+  // is the one that window will have, as on Win32 where it moves at once.
+  if (!focus && !activationSettled())
+    if (Window* pending = windowOf(b.requestedActive)) focus = pending->focusWidget();
+  const Handle handle = reinterpret_cast<Handle>(focus);
+  return b.registry.ownerOf(handle) ? handle : 0;
 }
 
 void setFocus(Handle control) {

@@ -148,6 +148,7 @@ int showMessageBox(std::string_view text, std::string_view title, std::uint32_t 
 
   QEventLoop loop;
   QObject::connect(&box, &QMessageBox::finished, &loop, [&loop] { loop.exit(0); });
+  backend().requestedActive = 0;
   box.show();
   box.raise();
   box.activateWindow();

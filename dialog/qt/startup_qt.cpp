@@ -25,7 +25,11 @@ void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& m
     std::fprintf(stderr, "velmora: no display can be reached (%s)\n", qPrintable(message));
     std::_Exit(255);
   }
-  if (type != QtDebugMsg && type != QtInfoMsg)
+  // Platform plugins report what they cannot do (raise, grab the keyboard
+  // offscreen); that is expected and not worth a line.
+  const bool chatter = message.startsWith(QLatin1String("This plugin does not support")) ||
+                       message.startsWith(QLatin1String("QStandardPaths:"));
+  if (type != QtDebugMsg && type != QtInfoMsg && !chatter)
     std::fprintf(stderr, "velmora: %s\n", qPrintable(message));
   if (type == QtFatalMsg) std::abort();
 }

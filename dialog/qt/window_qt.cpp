@@ -82,11 +82,21 @@ void activationChanged(Handle nowActive) {
   if (b.activeWindow) deliver(nowActive, kWmNcActivate, 1, 0);
 }
 
+void requestActivation(Handle window) {
+  Window* w = windowOf(window);
+  if (!w || !w->isVisible()) return;
+  backend().requestedActive = window;
+  w->raise();
+  w->activateWindow();
+}
+
 void reactivate(Handle window) {
-  if (Window* w = windowOf(window); w && w->isVisible()) {
-    w->raise();
-    w->activateWindow();
-  }
+  requestActivation(window);
+}
+
+bool activationSettled() {
+  const Backend& b = backend();
+  return b.activeWindow == b.requestedActive || !windowOf(b.requestedActive);
 }
 
 }  // namespace dialog::qt
@@ -130,8 +140,7 @@ bool windowExists(Handle window) {
 void bringToFront(Handle window) {
   if (Window* w = windowOf(window)) {
     w->show();
-    w->raise();
-    w->activateWindow();
+    requestActivation(window);
   }
 }
 
@@ -171,8 +180,7 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
     w->showMinimized();
   else
     w->show();
-  w->raise();
-  w->activateWindow();
+  requestActivation(window);
 
   // Each display runs its own loop, which serves every window; it blocks
   // while nothing happens. endWindow ends it.
@@ -200,6 +208,7 @@ void endWindow(Handle window, std::int32_t result) {
   if (Window* owner = windowOf(record->parent)) owner->setEnabled(true);
 
   if (backend().activeWindow == window) activationChanged(0);
+  if (backend().requestedActive == window) backend().requestedActive = 0;
   w->hide();
   deliver(window, kWmDestroy, 0, 0);
   deliver(window, kWmNcDestroy, 0, 0);

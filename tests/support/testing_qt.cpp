@@ -10,9 +10,9 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QTest>
 #include <QTimer>
 #include <deque>
 
@@ -26,9 +26,18 @@ using qt::backend;
 namespace {
 
 std::deque<std::function<void()>> steps;
+int settleWaits = 0;
 
 void runNextStep() {
   if (steps.empty()) return;
+  // Activation is asynchronous in Qt; a step starts once the last one the
+  // layer asked for has arrived, as it would have at once on Win32.
+  constexpr int kMaxSettleWaits = 500;  // 2 ms each
+  if (!qt::activationSettled() && settleWaits++ < kMaxSettleWaits) {
+    QTimer::singleShot(2, runNextStep);
+    return;
+  }
+  settleWaits = 0;
   auto step = std::move(steps.front());
   steps.pop_front();
   // Queue the next step first: if this one opens a modal window, the rest
@@ -95,6 +104,21 @@ QAction* findAction(QMenuBar* bar, std::uint16_t commandId, QMenu** in) {
   return nullptr;
 }
 
+// A left click sent straight to the widget. QTest's own clicks process
+// events, which would run the next queued step in the middle of this one.
+void click(QWidget* widget, QPoint at) {
+  const QPointF local(at);
+  const QPointF global(widget->mapToGlobal(at));
+  QMouseEvent move(QEvent::MouseMove, local, global, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(widget, &move);
+  QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(widget, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(widget, &release);
+}
+
 Colour fromColor(const QColor& color) {
   return rgb(static_cast<std::uint8_t>(color.red()), static_cast<std::uint8_t>(color.green()),
              static_cast<std::uint8_t>(color.blue()));
@@ -139,11 +163,10 @@ void typeText(Handle control, std::string_view text) {
     if (ch.unicode() < 0x80 && ch.isLetterOrNumber()) key = ch.toUpper().unicode();
     if (ch == QLatin1Char(' ')) key = Qt::Key_Space;
     if (ch == QLatin1Char('\n')) {
-      sendKey(QApplication::focusWidget(), Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+      sendKey(target, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
       continue;
     }
-    sendKey(QApplication::focusWidget() ? QApplication::focusWidget() : target, key,
-            upper ? Qt::ShiftModifier : Qt::NoModifier, QString(ch));
+    sendKey(target, key, upper ? Qt::ShiftModifier : Qt::NoModifier, QString(ch));
   }
 }
 
@@ -171,7 +194,7 @@ void pressKey(Handle control, Key key) {
 
 void clickButton(Handle window, std::uint16_t id) {
   if (auto* button = qobject_cast<QPushButton*>(qt::controlOf(controlHandle(window, id))))
-    QTest::mouseClick(button, Qt::LeftButton);
+    click(button, button->rect().center());
 }
 
 void chooseMenuCommand(Handle window, std::uint16_t commandId) {
@@ -183,9 +206,7 @@ void chooseMenuCommand(Handle window, std::uint16_t commandId) {
   // Open the popup under its title and click the entry, as a user would; a
   // disabled entry ignores the click.
   menu->popup(w->menuBar()->mapToGlobal(QPoint(0, w->menuBar()->height())));
-  const QPoint at = menu->actionGeometry(action).center();
-  QTest::mouseMove(menu, at);
-  QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, at);
+  click(menu, menu->actionGeometry(action).center());
   if (menu->isVisible()) menu->hide();
 }
 
