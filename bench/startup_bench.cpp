@@ -1,9 +1,15 @@
 // Start-up benchmark on Linux: time from exec to the main window's first
 // paint, and peak memory, for Velmora and for a bare Qt window of the same
 // size, measured alternately in the same run. Run by hand:
-//   startup_bench [runs]        (uses QT_QPA_PLATFORM as set: offscreen, xcb)
+//   startup_bench [runs] [--label]   (QT_QPA_PLATFORM as set: offscreen, xcb)
+// With --label the bare window shows one label, so that both sides set up
+// fonts and draw text.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QEvent>
+#include <QLabel>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -12,9 +18,6 @@
 #include <cstring>
 #include <ctime>
 #include <string>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
 
 #include "app/main_window.h"
@@ -31,10 +34,10 @@ double now() {
 
 // Reports the first paint of any top-level window on fd 3, then ends.
 class FirstPaint : public QObject {
-public:
+ public:
   explicit FirstPaint(std::function<void()> done) : done_(std::move(done)) {}
 
-protected:
+ protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint && !reported_ && watched->isWidgetType() &&
         static_cast<QWidget*>(watched)->isWindow()) {
@@ -46,7 +49,7 @@ protected:
     return false;
   }
 
-private:
+ private:
   std::function<void()> done_;
   bool reported_ = false;
 };
@@ -59,7 +62,7 @@ int velmoraChild() {
   });
 }
 
-int bareChild() {
+int bareChild(bool withLabel) {
   static char name[] = "bare";
   static char* argv[] = {name, nullptr};
   int argc = 1;
@@ -68,6 +71,8 @@ int bareChild() {
   QWidget window;
   window.setFixedSize(642, 686);
   window.setWindowTitle("bare");
+  // With a label, the bare window pays for the font set-up too.
+  if (withLabel) new QLabel(QStringLiteral("Entrada texto ..."), &window);
   FirstPaint watcher([&app] { app.exit(0); });
   app.installEventFilter(&watcher);
   window.show();
@@ -112,13 +117,15 @@ double median(std::vector<double> values) {
 
 int main(int argc, char** argv) {
   if (argc > 1 && std::strcmp(argv[1], "--velmora") == 0) return velmoraChild();
-  if (argc > 1 && std::strcmp(argv[1], "--bare") == 0) return bareChild();
+  if (argc > 1 && std::strcmp(argv[1], "--bare") == 0) return bareChild(false);
+  if (argc > 1 && std::strcmp(argv[1], "--bare-label") == 0) return bareChild(true);
 
   const int runs = argc > 1 ? std::atoi(argv[1]) : 20;
+  const bool label = argc > 2 && std::strcmp(argv[2], "--label") == 0;
   std::vector<double> velmoraTime, bareTime, velmoraPeak, barePeak;
   for (int i = 0; i < runs; ++i) {
     const Sample v = runChild(argv[0], "--velmora");
-    const Sample b = runChild(argv[0], "--bare");
+    const Sample b = runChild(argv[0], label ? "--bare-label" : "--bare");
     velmoraTime.push_back(v.seconds);
     velmoraPeak.push_back(static_cast<double>(v.peakKiB));
     bareTime.push_back(b.seconds);
@@ -129,7 +136,7 @@ int main(int argc, char** argv) {
   std::printf("%-8s %12s %14s\n", "", "first paint", "peak memory");
   std::printf("%-8s %9.1f ms %11.1f MB\n", "velmora", median(velmoraTime) * 1e3,
               median(velmoraPeak) / 1024);
-  std::printf("%-8s %9.1f ms %11.1f MB\n", "bare", median(bareTime) * 1e3,
+  std::printf("%-8s %9.1f ms %11.1f MB\n", label ? "label" : "bare", median(bareTime) * 1e3,
               median(barePeak) / 1024);
   std::printf("%-8s %11.2fx %13.2fx\n", "ratio", median(velmoraTime) / median(bareTime),
               median(velmoraPeak) / median(barePeak));

@@ -2,6 +2,7 @@
 // measuring font and its base units, activation tracking, icons, and the
 // process frame around the program's entry. Linux side.
 #include <QApplication>
+#include <QFile>
 #include <QFontMetrics>
 #include <QIcon>
 #include <QWindow>
@@ -95,6 +96,13 @@ Session::Session() {
 }
 
 Session::~Session() {
+  // Fonts still made when the session ends (one a window still showed when
+  // it was released) go with it.
+  for (int number = 1; number <= static_cast<int>(current->fonts.size()); ++number) {
+    core::FontRecord* font = current->fonts.find(number);
+    delete reinterpret_cast<QFont*>(font->platformFont);
+    font->platformFont = 0;
+  }
   delete current->app;
   delete current;
   current = nullptr;
@@ -113,9 +121,9 @@ void setWindowIcon(Handle window, std::string_view name) {
   Window* w = windowOf(window);
   if (!w || name.size() < 2 || name.front() != '#') return;
   // "#200" names the icon with numeric id 200, compiled into the program.
-  const QIcon icon(QStringLiteral(":/icons/%1.png").arg(toQt(name.substr(1))));
-  if (icon.availableSizes().isEmpty()) return;
-  w->setWindowIcon(icon);
+  const QString path = QStringLiteral(":/icons/%1.png").arg(toQt(name.substr(1)));
+  // The image is decoded when the window system first asks for it.
+  if (QFile::exists(path)) w->setWindowIcon(QIcon(path));
 }
 
 }  // namespace dialog
