@@ -434,6 +434,30 @@ TEST(Load, FifosAndDevicesLoadNothingAndNeverBlock) {
 }
 #endif
 
+TEST(Load, WholeFilesAreReadOnlyFromRegularFiles) {
+  TempDir dir;
+  const std::string content = "abc\0def"s + std::string(70000, 'x');  // more than one read
+  writeBytes(dir.path() / "file", content);
+  fs::create_directory(dir.path() / "folder");
+  const struct {
+    std::string path;
+    bool read;
+    std::string bytes;
+  } cases[] = {
+    {dir.file("file"), true, content},
+    {dir.file("folder"), false, ""},
+    {dir.file("missing"), false, ""},
+#if !defined(_WIN32)
+    {"/dev/zero", false, ""},
+#endif
+  };
+  for (const auto& c : cases) {
+    std::string bytes = "old";
+    EXPECT_EQ(dialog::os::readRegularFile(c.path, bytes), c.read) << c.path;
+    EXPECT_EQ(bytes, c.bytes) << c.path;
+  }
+}
+
 // --- Saving -----------------------------------------------------------------
 
 TEST(Save, WritesExactlyOneRecordInSlotOrder) {

@@ -76,7 +76,8 @@ namespace testing {
 // The steps of replaceFileAtomically, for injecting a failure.
 enum class ReplaceStep { Create, Write, Flush, Rename };
 // Makes the next replaceFileAtomically fail at `step` with `error`, exactly
-// as if the platform had reported it there. Tests only; one shot.
+// as if the platform had reported it there (at Create any error means the
+// new file could not be made). Tests only; one shot.
 void failNextReplace(ReplaceStep step, FileError error);
 
 }  // namespace testing
