@@ -37,15 +37,19 @@ fuzz() {
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz -j "$jobs"
   local seconds=${VELMORA_FUZZ_SECONDS:-20}
-  for target in build/fuzz/tests/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
-    local name corpus
-    name=$(basename "$target")
+  for name in load substitute; do
+    local corpus log
     corpus=$(mktemp -d)
-    cp -r "tests/fuzz/corpus/${name#fuzz_}/." "$corpus/" 2>/dev/null || true
-    echo "== $name for ${seconds}s"
-    "$target" -max_total_time="$seconds" -print_final_stats=1 "$corpus" 2>&1 | tail -n 3
-    rm -rf "$corpus"
+    log=$(mktemp)
+    cp -r "tests/fuzz/corpus/$name/." "$corpus/"
+    echo "== ${name}_fuzz for ${seconds}s"
+    if ! "build/fuzz/tests/fuzz/${name}_fuzz" -max_total_time="$seconds" \
+      -print_final_stats=1 "$corpus" >"$log" 2>&1; then
+      cat "$log"
+      return 1
+    fi
+    grep -E '^stat::number_of_executed_units|^Done' "$log" || tail -n 3 "$log"
+    rm -rf "$corpus" "$log"
   done
 }
 
