@@ -457,14 +457,21 @@ TEST_F(ProgramFlow, ASecondConfiguradorRaisesTheOpenOne) {
       [&] {
         first = program::configuratorWindow;
         ASSERT_TRUE(dialog::windowExists(first));
-        // Were a second window opened, this would not return before it
-        // closed.
+        // Were a second window opened, the choice would not return before
+        // it closed: this step, queued first, would then run inside it.
+        dt::queueSteps({[&] {
+          if (program::configuratorWindow == first) return;
+          ADD_FAILURE() << "a second configurator was opened";
+          dt::clickButton(program::configuratorWindow, ID_SALIR);
+        }});
         dt::chooseMenuCommand(program::mainWindow, IDM_CONFIGURADOR);
         EXPECT_EQ(program::configuratorWindow, first);
         EXPECT_TRUE(dialog::windowExists(first));
       },
-      clickInConfigurator(ID_SALIR),
-      [&] { EXPECT_FALSE(dialog::windowExists(first)); },
+      [&] {
+        dt::clickButton(first, ID_SALIR);
+        EXPECT_FALSE(dialog::windowExists(first));
+      },
       chooseInMain(IDM_SALIR),
   });
 }
