@@ -184,7 +184,7 @@ void expectRoundTrip(std::string_view codes, const std::string& text) {
 // successor is queued first and runs inside the configurator's loop.
 struct Step {
   template <typename F>
-  Step(F f) : run(std::move(f)) {}  // NOLINT: a plain lambda is a step
+  Step(F f) : run(std::move(f)) {}  // a plain lambda is a step
   Step(std::function<void()> f, bool opens) : run(std::move(f)), opensWindow(opens) {}
   std::function<void()> run;
   bool opensWindow = false;
