@@ -25,6 +25,27 @@ using qt::backend;
 
 namespace {
 
+int boxesToAnswer = 0;
+std::vector<SeenBox> answered;
+QTimer* boxTimer = nullptr;
+
+QMessageBox* openBox() {
+  for (QWidget* widget : QApplication::topLevelWidgets())
+    if (auto* box = qobject_cast<QMessageBox*>(widget); box && box->isVisible()) return box;
+  return nullptr;
+}
+
+void answerOpenBoxes() {
+  for (QWidget* widget : QApplication::topLevelWidgets()) {
+    auto* box = qobject_cast<QMessageBox*>(widget);
+    if (!box || !box->isVisible() || boxesToAnswer == 0) continue;
+    answered.push_back({qt::fromQt(box->text()), qt::fromQt(box->windowTitle())});
+    --boxesToAnswer;
+    box->button(QMessageBox::Ok)->click();
+  }
+  if (boxesToAnswer == 0 && boxTimer) boxTimer->stop();
+}
+
 std::deque<std::function<void()>> steps;
 int settleWaits = 0;
 
@@ -38,27 +59,19 @@ void runNextStep() {
     return;
   }
   settleWaits = 0;
+  // A box that is up and expected is answered before any further step, so
+  // that steps never run inside a box they did not ask for.
+  if (boxesToAnswer > 0 && openBox()) {
+    answerOpenBoxes();
+    QTimer::singleShot(0, runNextStep);
+    return;
+  }
   auto step = std::move(steps.front());
   steps.pop_front();
   // Queue the next step first: if this one opens a modal window, the rest
   // runs inside that window's loop.
   if (!steps.empty()) QTimer::singleShot(0, runNextStep);
   step();
-}
-
-int boxesToAnswer = 0;
-std::vector<SeenBox> answered;
-QTimer* boxTimer = nullptr;
-
-void answerOpenBoxes() {
-  for (QWidget* widget : QApplication::topLevelWidgets()) {
-    auto* box = qobject_cast<QMessageBox*>(widget);
-    if (!box || !box->isVisible() || boxesToAnswer == 0) continue;
-    answered.push_back({qt::fromQt(box->text()), qt::fromQt(box->windowTitle())});
-    --boxesToAnswer;
-    box->button(QMessageBox::Ok)->click();
-  }
-  if (boxesToAnswer == 0 && boxTimer) boxTimer->stop();
 }
 
 void sendKey(QWidget* target, int key, Qt::KeyboardModifiers modifiers, const QString& text) {
