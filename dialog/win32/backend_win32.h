@@ -1,0 +1,71 @@
+// Internals of the Win32 backend of the dialog layer, shared by its source
+// files and by the Win32 test support. Windows side of the boundary: only
+// dialog/win32 and the Win32 tests include this header.
+#pragma once
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef UNICODE
+#define UNICODE
+#endif
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "dialog/core/core.h"
+#include "dialog/dialog.h"
+
+namespace dialog::win32 {
+
+// All state of the backend, in one place.
+struct Backend {
+  core::Registry registry;
+  core::FontTable fonts;
+  core::SharedColours colours;
+  struct Brush {
+    Colour colour;
+    HBRUSH brush;
+  };
+  std::vector<Brush> brushes;       // one per background colour in use
+  std::vector<HWND> modalWindows;   // windows whose modal loop runs, innermost last
+  std::vector<HWND> endingWindows;  // inside endWindow, so that it is not re-entered
+  HWND activeWindow = nullptr;      // the layer's window that was last activated
+  int loopDepth = 0;                // modal loops and message boxes running now
+  std::uint64_t idleWaits = 0;      // times a modal loop went to sleep for lack of events
+};
+Backend& backend();
+
+inline HWND toHwnd(Handle handle) {
+  return reinterpret_cast<HWND>(handle);
+}
+inline Handle toHandle(HWND hwnd) {
+  return reinterpret_cast<Handle>(hwnd);
+}
+
+// UTF-8 <-> UTF-16, both ways through CP_UTF8: nothing is replaced.
+std::wstring widen(std::string_view utf8);
+std::string narrow(std::wstring_view utf16);
+
+// Creates a hidden window from an in-memory DLGTEMPLATEEX with no controls,
+// declaring the measuring font ("MS Sans Serif", 8 pt, weight 700). The size
+// is that of the client area, in dialog units.
+HWND createTemplateWindow(HWND parent, DWORD style, DWORD exStyle, std::int32_t x, std::int32_t y,
+                          std::int32_t width, std::int32_t height, DLGPROC proc);
+
+// Handles every event that is pending now, exactly as the innermost modal
+// loop would (dialog keyboard handling included), without waiting.
+void processPendingEvents();
+
+// Platform fonts of the built-in fonts, made at start and deleted at the end.
+void makeBuiltInFonts();
+// Deletes every platform font and brush the layer still holds.
+void releasePlatformObjects();
+
+}  // namespace dialog::win32
