@@ -44,7 +44,7 @@ cleanup() {
 }
 
 case "$action" in
-  setup) (flock 9 && setup) 9>"$state/lock" ;;
-  cleanup) (flock 9 && cleanup) 9>"$state/lock" ;;
+  setup) (flock 9 && setup) 9>"$state/prefix.lock" ;;
+  cleanup) (flock 9 && cleanup) 9>"$state/prefix.lock" ;;
   *) echo "usage: $0 setup|cleanup STATE_DIR" >&2; exit 2 ;;
 esac

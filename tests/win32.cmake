@@ -34,3 +34,9 @@ endfunction()
 # Checks that only the Win32 backend has (styles as the platform applied
 # them, icons, the idle modal loop).
 velmora_gui_test(win32_backend_test SOURCES win32_backend_test.cpp LIBS user32 gdi32)
+
+# A measurement, not a test: what an idle window costs (run by hand under
+# Wine, see docs/performance.md).
+add_executable(idle_loop_bench ${CMAKE_SOURCE_DIR}/bench/idle_loop_win32.cpp)
+target_link_libraries(idle_loop_bench PRIVATE dialog user32 gdi32)
+velmora_warnings(idle_loop_bench)
