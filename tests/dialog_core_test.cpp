@@ -162,6 +162,8 @@ TEST(Fonts, BuiltInFontsAndFontZero) {
   }
   EXPECT_EQ(fonts.find(4), nullptr);
   EXPECT_EQ(fonts.find(-1), nullptr);
+  // The configurator's button font is the program's own, never a built-in.
+  EXPECT_EQ(fonts.intern("MS Sans Serif", 8, kFontBold, 0, 0, 0), 4);
 }
 
 TEST(Fonts, InterningGivesOneNumberPerDescription) {
@@ -301,6 +303,8 @@ TEST(LineBreaks, ToolkitAndLayerForms) {
   // A lone CR from the program is a line break too.
   EXPECT_EQ(fromCrLf("a\rb\r"), "a\nb\n");
   EXPECT_EQ(fromCrLf("a\r\r\nb"), "a\n\nb");
+  // A CR the toolkit already holds before its LF is not doubled.
+  EXPECT_EQ(toCrLf("a\r\nb\n"), "a\r\nb\r\n");
 }
 
 }  // namespace

@@ -130,10 +130,11 @@ std::string_view cutFaceName(std::string_view face) {
 }  // namespace
 
 FontTable::FontTable() {
-  // Font 1 is every window's font; 2 and 3 complete the layer's own set.
+  // Font 1 is every window's font; 2 and 3 complete the layer's own set and
+  // differ from anything the program asks for, so its fonts number from 4.
   intern("MS Sans Serif", 8, 0, 0, 0, 0);
-  intern("MS Sans Serif", 8, kFontBold, 0, 0, 0);
-  intern("Courier New", 10, 0, 0, 0, 0);
+  intern("Courier New", 8, 0, 0, 0, 0);
+  intern("Arial", 8, 0, 0, 0, 0);
   for (auto& font : fonts_) font.useCount = 1;
 }
 
@@ -225,9 +226,11 @@ bool SharedColours::release(Colour colour) {
 std::string toCrLf(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 32);
+  char previous = 0;
   for (char c : text) {
-    if (c == '\n') out += '\r';
+    if (c == '\n' && previous != '\r') out += '\r';
     out += c;
+    previous = c;
   }
   return out;
 }

@@ -41,8 +41,9 @@ constexpr char kMeasureLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqr
 void measure(Backend& b) {
   // Every window declares "MS Sans Serif" 8 pt in weight 700; its stand-in
   // gives the base units all windows are laid out in.
-  const int number = b.fonts.intern("MS Sans Serif", 8, kFontBold, 0, 0, 0);
-  b.measuringFont = makeFont(*b.fonts.find(number));
+  core::FontRecord declared = *b.fonts.find(1);
+  declared.weight = 700;
+  b.measuringFont = makeFont(declared);
   const QFontMetrics metrics(b.measuringFont);
   b.units.x = core::averageCharWidth(metrics.horizontalAdvance(QLatin1String(kMeasureLetters)));
   b.units.y = metrics.height();
