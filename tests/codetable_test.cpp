@@ -566,7 +566,7 @@ TEST(Save, EachFailureKeepsTheOldFileAndReportsItsCode) {
       {ReplaceStep::Write, FileError::InvalidParameter, "Err:  5 Illegal function call"},
       {ReplaceStep::Write, FileError::OutOfMemory, "Err:  7 Out of memory"},
       {ReplaceStep::Flush, FileError::Other, "Err:  75 Path/file access error"},
-      {ReplaceStep::Rename, FileError::Other, "Err:  75 Path/file access error"},
+      {ReplaceStep::Rename, FileError::Other, "Err:  52 Bad file name or number"},
   };
   // Two records, so that a save which merely appended would also show.
   const std::string old =
@@ -606,7 +606,7 @@ TEST(Save, RealFailuresLeaveWhatWasThere) {
     const char* message;
   } cases[] = {
       // The new file is written, but a folder stands where it would go.
-      {"folder in the way", dir.file(), "Err:  75 Path/file access error"},
+      {"folder in the way", dir.file(), "Err:  52 Bad file name or number"},
       {"no such folder", utf8Of(dir.path() / "missing" / kConfigFileName),
        "Err:  52 Bad file name or number"},
       {"a file instead of a folder", utf8Of(dir.path() / "plain" / kConfigFileName),

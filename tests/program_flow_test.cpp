@@ -640,7 +640,7 @@ TEST_F(ProgramFlow, AFolderInTheWayOfTheFileFailsTheSave) {
         for (std::uint16_t id : kBoxIds) EXPECT_EQ(boxText(id), "") << "box " << id;
         setAllBoxes(kCodes);
         EXPECT_EQ(clickAnswering(ID_GUARDAR),
-                  one("Err:  75 Path/file access error", "Programador ..."));
+                  one("Err:  52 Bad file name or number", "Programador ..."));
         EXPECT_TRUE(fs::is_directory(configFile()));
         EXPECT_EQ(readBytes(configFile() / "keep.txt"), "kept");
         EXPECT_EQ(directoryListing(), before);

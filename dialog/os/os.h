@@ -53,7 +53,7 @@ bool readRegularFile(const std::string& path, std::string& bytes);
 // Why a file could not be replaced, in the terms the save report needs.
 enum class FileError {
   None,
-  CannotCreate,      // the new file could not be made at all
+  CannotCreate,      // the new file could not be made, or not put in place
   DiskFull,          // no space, over quota, or a short write
   AccessDenied,      // refused: permissions, a lock, a write-protected medium
   NotReady,          // the drive or medium is not ready
@@ -61,7 +61,7 @@ enum class FileError {
   BadHandle,         // the platform called the file handle invalid
   InvalidParameter,  // the platform refused a parameter
   OutOfMemory,
-  Other,  // anything else, a failed final rename included
+  Other,             // anything else
 };
 
 // Replaces the file at `path` with exactly `bytes`, durably and atomically:

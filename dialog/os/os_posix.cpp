@@ -150,7 +150,7 @@ FileError replaceFileAtomically(const std::string& path, std::string_view bytes)
   if (error == FileError::None) {
     if (detail::takeInjectedFailure(testing::ReplaceStep::Rename) != FileError::None ||
         ::rename(tempPath.c_str(), path.c_str()) != 0)
-      error = FileError::Other;
+      error = FileError::CannotCreate;  // the file could not take its place
   }
   if (error != FileError::None) {
     ::unlink(tempPath.c_str());

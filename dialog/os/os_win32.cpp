@@ -197,7 +197,7 @@ FileError replaceFileAtomically(const std::string& path, std::string_view bytes)
     if (detail::takeInjectedFailure(testing::ReplaceStep::Rename) != FileError::None ||
         !MoveFileExW(temp.c_str(), target.c_str(),
                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      error = FileError::Other;
+      error = FileError::CannotCreate;  // the file could not take its place
       if (readOnly) SetFileAttributesW(target.c_str(), attributes);
     }
   }
