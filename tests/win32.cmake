@@ -28,12 +28,14 @@ function(velmora_gui_test name)
   velmora_warnings(${name})
   target_link_libraries(${name} PRIVATE gui_test_main dialog_testing ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${name})
-  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS gui)
+  # GUI programs share Wine's one desktop and its activation: one at a time.
+  set_tests_properties(${name} PROPERTIES FIXTURES_REQUIRED wine LABELS gui
+                                          RESOURCE_LOCK wine_desktop)
 endfunction()
 
 # Checks that only the Win32 backend has (styles as the platform applied
 # them, icons, the idle modal loop).
-velmora_gui_test(win32_backend_test SOURCES win32_backend_test.cpp LIBS user32 gdi32)
+velmora_gui_test(win32_backend_test SOURCES win32_backend_test.cpp LIBS user32 gdi32 comctl32)
 
 # A measurement, not a test: what an idle window costs (run by hand under
 # Wine, see docs/performance.md).

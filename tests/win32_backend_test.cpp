@@ -7,6 +7,8 @@
 #include "dialog/testing.h"
 #include "dialog/win32/backend_win32.h"
 
+#include <commctrl.h>
+
 namespace {
 
 using namespace dialog;
@@ -132,6 +134,62 @@ TEST(Win32Menus, DisabledIsTheDisabledBitWithoutGrey) {
   setMenuItemState(popup, 1, kMenuDisabled, 0);  // by position, counted from 1
   EXPECT_EQ(static_cast<UINT>(MF_DISABLED), GetMenuState(menu, 499, MF_BYCOMMAND));
   runThen(window, [] {});
+}
+
+TEST(Win32Windows, RecordsFontsAndBrushesAreGivenBackWhenTheWindowGoes) {
+  auto& state = win32::backend();
+  const std::size_t windowsBefore = state.registry.windows().size();
+  const Handle window =
+      createWindow(0, "Registro", kDefaultPosition, kDefaultPosition, 100, 60, 0, 0);
+  addControl(window, 10, "", 5, 5, 50, 14, 0, 0, kKindTextBox);
+  addControl(window, 11, "", 5, 25, 50, 14, 0, 0, kKindTextBox);
+  const int font = createFont("MS Sans Serif", 11, kFontBold, 0, 0, 0);
+  setControlFont(window, 10, font);
+  setControlFont(window, 11, font);
+  setControlColor(window, 10, rgb(1, 2, 3), rgb(10, 20, 30));
+  setControlColor(window, 11, rgb(1, 2, 3), rgb(10, 20, 30));
+  setWindowIcon(window, "#200");
+  EXPECT_EQ(2, state.fonts.find(font)->useCount);
+  EXPECT_EQ(1u, state.brushes.size()) << "one brush per background colour";
+  runThen(window, [] {});
+  EXPECT_EQ(windowsBefore, state.registry.windows().size());
+  EXPECT_EQ(0, state.fonts.find(font)->useCount);
+  EXPECT_TRUE(state.brushes.empty());
+  releaseFont(font);
+  EXPECT_EQ(0u, state.fonts.find(font)->platformFont);
+}
+
+TEST(Win32Windows, AWindowWithAParentDisablesItWhileShown) {
+  const Handle parent = createWindow(0, "Padre", kDefaultPosition, kDefaultPosition, 150, 80, 0, 0);
+  addControl(parent, 10, "", 5, 5, 50, 14, 0, 0, kKindTextBox);
+  bool enabledWhileChildShown = true, enabledAfter = false;
+  bool focusInParent = false;
+  Handle child = 0;
+  dt::queueSteps({[&] {
+                    child = createWindow(parent, "Hija", kDefaultPosition, kDefaultPosition, 80, 40,
+                                         0, 0);
+                    showModal(child, quietCallback);
+                    enabledAfter = IsWindowEnabled(toHwnd(parent));
+                    HWND focus = GetFocus();
+                    focusInParent = focus == toHwnd(parent) || IsChild(toHwnd(parent), focus);
+                  },
+                  [&] {
+                    enabledWhileChildShown = IsWindowEnabled(toHwnd(parent));
+                    endWindow(child, 0);
+                  },
+                  [&] { endWindow(parent, 0); }});
+  showModal(parent, quietCallback);
+  EXPECT_FALSE(enabledWhileChildShown);
+  EXPECT_TRUE(enabledAfter);
+  EXPECT_TRUE(focusInParent) << "the parent gets the focus back";
+}
+
+TEST(Win32StartUp, TheProgramEntryResultBecomesTheExitCode) {
+  EXPECT_EQ(42, runProgram([] { return 42; }));
+  initCommonControls(0x9FF);
+  WNDCLASSEXW info{};
+  info.cbSize = sizeof info;
+  EXPECT_TRUE(GetClassInfoExW(nullptr, WC_LISTVIEWW, &info)) << "the list view class is there";
 }
 
 // The modal loop sleeps until an event arrives; a loop that polled every
