@@ -185,6 +185,9 @@ INT_PTR CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
   const core::WindowRecord* record = state.registry.find(toHandle(hwnd));
   if (record && record->callback) {
     const std::intptr_t handled = record->callback(toHandle(hwnd), message, wParam, lParam);
+    // The records go with the window whatever the callback answered: kept,
+    // they would name a handle that the platform may give to a new window.
+    if (message == WM_NCDESTROY) releaseWindow(hwnd);
     if (handled != 0) {
       if (answersDirectly(message)) return static_cast<INT_PTR>(handled);
       SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, static_cast<LONG_PTR>(handled));
