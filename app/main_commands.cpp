@@ -26,15 +26,6 @@ void onOpening() {
   }
 }
 
-void onActivationChange(dialog::WParam becomingActive) {
-  if (becomingActive == 0) {
-    program::mainSavedFocus = dialog::focusedControl();
-  } else if (program::mainSavedFocus != 0) {
-    dialog::setFocus(program::mainSavedFocus);
-    program::mainSavedFocus = 0;
-  }
-}
-
 void configurador(dialog::Handle /*window*/) {
   // One configurator at a time: the routines that fill and read the code
   // boxes address the open one.
@@ -94,7 +85,7 @@ std::intptr_t mainWindowCallback(dialog::Handle window, std::uint32_t event, dia
       onOpening();
       break;
     case dialog::kWmNcActivate:
-      onActivationChange(wParam);
+      program::keepFocus(program::mainSavedFocus, wParam);
       break;
     case dialog::kWmCommand:
       for (const auto& command : kCommands) {

@@ -148,17 +148,6 @@ void onOpening() {
   if (codetable::fileExists(program::configPath())) loadConfiguration();
 }
 
-// Keeps the focus on the control that had it when the window lost the
-// activation.
-void onActivationChange(dialog::WParam becomingActive) {
-  if (becomingActive == 0) {
-    program::configuratorSavedFocus = dialog::focusedControl();
-  } else if (program::configuratorSavedFocus != 0) {
-    dialog::setFocus(program::configuratorSavedFocus);
-    program::configuratorSavedFocus = 0;
-  }
-}
-
 void onGuardar() {
   program::configErrorFlag = false;
   checkConfiguration();
@@ -208,7 +197,7 @@ std::intptr_t configuratorCallback(dialog::Handle window, std::uint32_t event,
       onOpening();
       break;
     case dialog::kWmNcActivate:
-      onActivationChange(wParam);
+      program::keepFocus(program::configuratorSavedFocus, wParam);
       break;
     case dialog::kWmCommand: {
       // A button acts when clicked (code 0) or with code 1; the code boxes'

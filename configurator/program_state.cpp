@@ -16,6 +16,17 @@ dialog::Handle mainSavedFocus = 0;
 dialog::Handle configuratorSavedFocus = 0;
 std::string (*programFilePath)() = &dialog::os::programFilePath;
 
-std::string configPath() { return codetable::configFilePath(programDir); }
+void keepFocus(dialog::Handle& saved, dialog::WParam becomingActive) {
+  if (becomingActive == 0) {
+    saved = dialog::focusedControl();
+  } else if (saved != 0) {
+    dialog::setFocus(saved);
+    saved = 0;
+  }
+}
+
+std::string configPath() {
+  return codetable::configFilePath(programDir);
+}
 
 }  // namespace program

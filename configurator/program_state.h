@@ -24,6 +24,11 @@ extern dialog::Handle configuratorSavedFocus;
 // Where the program file lies. Tests point this at a directory of their own.
 extern std::string (*programFilePath)();
 
+// Keeps a window's keyboard focus across a caption activation change: when
+// the window becomes inactive, remembers the focused control in `saved`;
+// when it becomes active again, gives that control the focus back.
+void keepFocus(dialog::Handle& saved, dialog::WParam becomingActive);
+
 // programDir followed by the configuration file's name.
 std::string configPath();
 
