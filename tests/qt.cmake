@@ -16,3 +16,11 @@ function(velmora_gui_test name)
   set_tests_properties(${name}_xvfb PROPERTIES
     LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb")
 endfunction()
+
+# Without a display the program says so and ends with 255; its arguments
+# change nothing.
+add_test(NAME startup_without_display
+         COMMAND sh -c "\"$1\" --some arguments; echo \"exit code $?\"" sh $<TARGET_FILE:velmora>)
+set_tests_properties(startup_without_display PROPERTIES
+  LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb;DISPLAY=:4093"
+  PASS_REGULAR_EXPRESSION "no display can be reached.*exit code 255")

@@ -23,7 +23,7 @@ bool starting = false;
 
 void startupMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
   if (type == QtFatalMsg && starting) {
-    std::fprintf(stderr, "velmora: no display can be reached (%s)\n", qPrintable(message));
+    std::fprintf(stderr, "velmora: no display can be reached; Velmora needs an X display.\n");
     std::_Exit(255);
   }
   // Platform plugins report what they cannot do (raise, grab the keyboard
