@@ -56,7 +56,7 @@ fuzz() {
 test_all() {
   install_missing "${build_packages[@]}" "${test_packages[@]}"
   echo "== Linux, Qt backend"
-  cmake --preset linux >/dev/null
+  cmake --preset linux -DVELMORA_TESTS=ON >/dev/null
   cmake --build --preset linux -j "$jobs"
   ctest --preset linux -j "$jobs"
 
