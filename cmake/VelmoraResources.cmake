@@ -1,7 +1,7 @@
 # Windows resources: the shared icon and manifest (velmora.rc), and a version
 # resource per program, all configured from the project's one version.
 
-set(VELMORA_PUBLISHER "The Velmora authors")
+set(VELMORA_PUBLISHER "The Velmora developers")
 set(VELMORA_COPYRIGHT "Copyright (C) 2026 ${VELMORA_PUBLISHER}")
 
 # The version as Windows writes it: four numbers, the missing ones zero.

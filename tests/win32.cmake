@@ -64,3 +64,13 @@ add_test(NAME dpi_layout_test
                  $<TARGET_FILE:velmora_drive> $<TARGET_FILE:velmora>)
 set_tests_properties(dpi_layout_test PROPERTIES FIXTURES_REQUIRED wine LABELS gui
                                                 RESOURCE_LOCK wine_desktop)
+
+# The installer of the installed build: install, save a code, uninstall.
+set(VELMORA_INSTALLER_FOR_TEST
+    ${CMAKE_SOURCE_DIR}/build/package-windows/velmora-${PROJECT_VERSION}-setup.exe
+    CACHE FILEPATH "The installer that installer_test installs")
+add_test(NAME installer_test
+         COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-installer-test.sh ${VELMORA_WINE_STATE}
+                 $<TARGET_FILE:velmora_drive> ${VELMORA_INSTALLER_FOR_TEST} ${PROJECT_VERSION})
+set_tests_properties(installer_test PROPERTIES FIXTURES_REQUIRED wine LABELS gui
+                                               RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77)
