@@ -60,14 +60,14 @@ fuzz() {
 # installed build (key file in %APPDATA%\Velmora\); prints their paths.
 package_windows() {
   install_missing cmake ninja-build ccache "${windows_package_packages[@]}"
-  cmake --preset windows >/dev/null
-  cmake --build --preset windows -j "$jobs" --target velmora
-  (cd build/windows && cpack --config CPackConfig-windows.cmake >/dev/null)
+  cmake --preset package-windows-portable >/dev/null
+  cmake --build --preset package-windows-portable -j "$jobs"
+  (cd build/package-windows-portable && cpack --config CPackConfig-windows.cmake >/dev/null)
   cmake --preset package-windows >/dev/null
   cmake --build --preset package-windows -j "$jobs" --target installer
   local version
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package-windows/CMakeCache.txt)
-  echo "Windows portable zip: $PWD/build/windows/velmora-$version-win64.zip"
+  echo "Windows portable zip: $PWD/build/package-windows-portable/velmora-$version-win64.zip"
   echo "Windows installer:    $PWD/build/package-windows/velmora-$version-setup.exe"
 }
 
@@ -89,10 +89,9 @@ test_all() {
   echo "== Windows, Win32 backend under Wine"
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "$jobs"
-  # The installer test installs what the installed build makes.
-  cmake --preset package-windows >/dev/null
-  cmake --build --preset package-windows -j "$jobs" --target installer
-  VELMORA_REQUIRE_INSTALLER=1 ctest --preset windows
+  # The package tests install and unpack what the package command makes.
+  package_windows
+  VELMORA_REQUIRE_PACKAGES=1 ctest --preset windows
 }
 
 case "${1:-}" in

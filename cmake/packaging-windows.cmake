@@ -1,7 +1,8 @@
-# The Windows packages. The portable build (VELMORA_PORTABLE ON, preset
-# "windows") makes velmora-<version>-win64.zip with CPack; the installed
-# build (OFF, preset "package-windows") makes velmora-<version>-setup.exe
-# with makensis (target "installer"). Both hold the same files.
+# The Windows packages. A portable build (VELMORA_PORTABLE ON, preset
+# "package-windows-portable") makes velmora-<version>-win64.zip with CPack;
+# the installed build (OFF, preset "package-windows") makes
+# velmora-<version>-setup.exe with makensis (target "installer"). Both hold
+# the same files.
 
 # The programs shipped, by target; a new program is one more name here.
 set(VELMORA_WINDOWS_PROGRAMS velmora)

@@ -4,15 +4,15 @@
 #   wine-installer-test.sh STATE_DIR velmora_drive.exe SETUP.exe VERSION
 # The key file must land in %APPDATA%\Velmora\, not in the install folder,
 # and survive the uninstall. Exit 77 (skipped) when there is no installer,
-# unless VELMORA_REQUIRE_INSTALLER=1.
+# unless VELMORA_REQUIRE_PACKAGES=1.
 set -eu
 state=$(mkdir -p "$1" && cd "$1" && pwd)
 drive=$2
 setup=$3
 version=$4
 if [ ! -f "$setup" ]; then
-  echo "no installer at $setup (cmake --build --preset package-windows --target installer)"
-  [ "${VELMORA_REQUIRE_INSTALLER:-0}" = 1 ] && exit 1
+  echo "no installer at $setup (./velmora.sh package)"
+  [ "${VELMORA_REQUIRE_PACKAGES:-0}" = 1 ] && exit 1
   exit 77
 fi
 . "$(dirname "$0")/wine-env.sh"

@@ -65,12 +65,18 @@ add_test(NAME dpi_layout_test
 set_tests_properties(dpi_layout_test PROPERTIES FIXTURES_REQUIRED wine LABELS gui
                                                 RESOURCE_LOCK wine_desktop)
 
-# The installer of the installed build: install, save a code, uninstall.
+# The packages that './velmora.sh package' makes: the installer (install,
+# save a code, uninstall) and the portable zip (unpack, save a code).
 set(VELMORA_INSTALLER_FOR_TEST
     ${CMAKE_SOURCE_DIR}/build/package-windows/velmora-${PROJECT_VERSION}-setup.exe
     CACHE FILEPATH "The installer that installer_test installs")
+set(VELMORA_ZIP_FOR_TEST
+    ${CMAKE_SOURCE_DIR}/build/package-windows-portable/velmora-${PROJECT_VERSION}-win64.zip
+    CACHE FILEPATH "The portable zip that zip_test unpacks")
 add_test(NAME installer_test
          COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-installer-test.sh ${VELMORA_WINE_STATE}
                  $<TARGET_FILE:velmora_drive> ${VELMORA_INSTALLER_FOR_TEST} ${PROJECT_VERSION})
-set_tests_properties(installer_test PROPERTIES FIXTURES_REQUIRED wine LABELS gui
-                                               RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77)
+add_test(NAME zip_test COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-zip-test.sh ${VELMORA_WINE_STATE}
+                               $<TARGET_FILE:velmora_drive> ${VELMORA_ZIP_FOR_TEST})
+set_tests_properties(installer_test zip_test PROPERTIES FIXTURES_REQUIRED wine LABELS gui
+                     RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77)
