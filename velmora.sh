@@ -62,7 +62,7 @@ package_windows() {
   install_missing cmake ninja-build ccache "${windows_package_packages[@]}"
   cmake --preset package-windows-portable >/dev/null
   cmake --build --preset package-windows-portable -j "$jobs"
-  (cd build/package-windows-portable && cpack --config CPackConfig-windows.cmake >/dev/null)
+  cpack --preset package-windows-portable >/dev/null
   cmake --preset package-windows >/dev/null
   cmake --build --preset package-windows -j "$jobs" --target installer
   local version

@@ -1,8 +1,8 @@
 # The Windows packages. A portable build (VELMORA_PORTABLE ON, preset
-# "package-windows-portable") makes velmora-<version>-win64.zip with CPack;
-# the installed build (OFF, preset "package-windows") makes
-# velmora-<version>-setup.exe with makensis (target "installer"). Both hold
-# the same files.
+# "package-windows-portable") makes velmora-<version>-win64.zip with CPack
+# (package preset of the same name); the installed build (OFF, preset
+# "package-windows") makes velmora-<version>-setup.exe with makensis (target
+# "installer"). Both hold the same files.
 
 # The programs shipped, by target; a new program is one more name here.
 set(VELMORA_WINDOWS_PROGRAMS velmora)
@@ -28,7 +28,6 @@ if(VELMORA_PORTABLE)
   # The zip unpacks to a folder of its own name.
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
   set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR})
-  set(CPACK_OUTPUT_CONFIG_FILE ${CMAKE_BINARY_DIR}/CPackConfig-windows.cmake)
   include(CPack)
 else()
   find_program(VELMORA_MAKENSIS makensis REQUIRED)
