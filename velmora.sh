@@ -2,6 +2,7 @@
 # Velmora's two set-up commands, for a Debian 12 machine as root:
 #   ./velmora.sh run    installs what is missing, builds and starts Velmora
 #   ./velmora.sh test   installs what is missing, builds and runs every test
+#   ./velmora.sh package  builds the packages under build/ and prints their paths
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,6 +10,8 @@ cd "$(dirname "$0")"
 build_packages=(cmake ninja-build g++ ccache qt6-base-dev fonts-liberation)
 test_packages=(googletest libgtest-dev xvfb xauth clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine)
+# The Windows packages: the portable zip (CPack) and the installer (makensis).
+windows_package_packages=(g++-mingw-w64-x86-64-posix nsis)
 
 install_missing() {
   local missing=()
@@ -53,8 +56,23 @@ fuzz() {
   done
 }
 
+# The Windows zip from the portable build and the installer from the
+# installed build (key file in %APPDATA%\Velmora\); prints their paths.
+package_windows() {
+  install_missing cmake ninja-build ccache "${windows_package_packages[@]}"
+  cmake --preset package-windows-portable >/dev/null
+  cmake --build --preset package-windows-portable -j "$jobs"
+  cpack --preset package-windows-portable >/dev/null
+  cmake --preset package-windows >/dev/null
+  cmake --build --preset package-windows -j "$jobs" --target installer
+  local version
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/package-windows/CMakeCache.txt)
+  echo "Windows portable zip: $PWD/build/package-windows-portable/velmora-$version-win64.zip"
+  echo "Windows installer:    $PWD/build/package-windows/velmora-$version-setup.exe"
+}
+
 test_all() {
-  install_missing "${build_packages[@]}" "${test_packages[@]}"
+  install_missing "${build_packages[@]}" "${test_packages[@]}" "${windows_package_packages[@]}"
   echo "== Linux, Qt backend"
   cmake --preset linux -DVELMORA_TESTS=ON >/dev/null
   cmake --build --preset linux -j "$jobs"
@@ -71,14 +89,17 @@ test_all() {
   echo "== Windows, Win32 backend under Wine"
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "$jobs"
-  ctest --preset windows
+  # The package tests install and unpack what the package command makes.
+  package_windows
+  VELMORA_REQUIRE_PACKAGES=1 ctest --preset windows
 }
 
 case "${1:-}" in
   run) run ;;
   test) test_all ;;
+  package) package_windows ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac

@@ -24,7 +24,7 @@ endif()
 # the real backend, carrying the program's resources (icon #200, manifest).
 function(velmora_gui_test name)
   cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES} ${CMAKE_SOURCE_DIR}/resources/velmora.rc)
+  add_executable(${name} ${ARG_SOURCES} ${VELMORA_RC})
   velmora_warnings(${name})
   target_link_libraries(${name} PRIVATE gui_test_main dialog_testing ${ARG_LIBS})
   add_test(NAME ${name} COMMAND ${name})
@@ -42,3 +42,41 @@ velmora_gui_test(win32_backend_test SOURCES win32_backend_test.cpp LIBS user32 g
 add_executable(idle_loop_bench ${CMAKE_SOURCE_DIR}/bench/idle_loop_win32.cpp)
 target_link_libraries(idle_loop_bench PRIVATE dialog user32 gdi32)
 velmora_warnings(idle_loop_bench)
+
+# Drives a real velmora.exe from outside (its layout at a DPI, a save), for
+# the tests of the packaged program. DPI aware like the program it measures.
+add_executable(velmora_drive support/drive_velmora.cpp ${VELMORA_RC})
+target_link_libraries(velmora_drive PRIVATE dialog codetable user32 gdi32)
+target_link_options(velmora_drive PRIVATE -municode)
+velmora_warnings(velmora_drive)
+
+# The version resource and the manifest, read back from velmora.exe.
+velmora_core_test(resources_test SOURCES resources_test.cpp ${VELMORA_RC} LIBS dialog version)
+target_compile_definitions(
+  resources_test PRIVATE VELMORA_TEST_PROGRAM="Z:${CMAKE_BINARY_DIR}/velmora.exe"
+                         VELMORA_PROJECT_VERSION="${PROJECT_VERSION}"
+                         VELMORA_VERSION_QUAD="${VELMORA_VERSION_QUAD}")
+set_tests_properties(resources_test PROPERTIES FIXTURES_REQUIRED wine)
+
+# The program's layout at 96, 144 and 192 DPI.
+add_test(NAME dpi_layout_test
+         COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-dpi-test.sh ${VELMORA_WINE_STATE}
+                 $<TARGET_FILE:velmora_drive> $<TARGET_FILE:velmora>)
+set_tests_properties(dpi_layout_test PROPERTIES FIXTURES_REQUIRED wine LABELS gui
+                                                RESOURCE_LOCK wine_desktop)
+
+# The packages that './velmora.sh package' makes: the installer (install,
+# save a code, uninstall) and the portable zip (unpack, save a code).
+set(VELMORA_INSTALLER_FOR_TEST
+    ${CMAKE_SOURCE_DIR}/build/package-windows/velmora-${PROJECT_VERSION}-setup.exe
+    CACHE FILEPATH "The installer that installer_test installs")
+set(VELMORA_ZIP_FOR_TEST
+    ${CMAKE_SOURCE_DIR}/build/package-windows-portable/velmora-${PROJECT_VERSION}-win64.zip
+    CACHE FILEPATH "The portable zip that zip_test unpacks")
+add_test(NAME installer_test
+         COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-installer-test.sh ${VELMORA_WINE_STATE}
+                 $<TARGET_FILE:velmora_drive> ${VELMORA_INSTALLER_FOR_TEST} ${PROJECT_VERSION})
+add_test(NAME zip_test COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-zip-test.sh ${VELMORA_WINE_STATE}
+                               $<TARGET_FILE:velmora_drive> ${VELMORA_ZIP_FOR_TEST})
+set_tests_properties(installer_test zip_test PROPERTIES FIXTURES_REQUIRED wine LABELS gui
+                     RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77)
