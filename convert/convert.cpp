@@ -11,6 +11,7 @@
 #include "convert/convert.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -52,33 +53,39 @@ struct Piece {
   std::uint8_t bytes[codetable::kMaxCellText + 1];
   std::uint8_t length;
 };
-static_assert(sizeof(Piece) == 8);
 
-std::string substituteGeneral(std::string_view text, const std::array<Piece, 256>& pieces) {
+// The stores below put an entry's bytes in memory lowest first.
+static_assert(std::endian::native == std::endian::little);
+
+// Each entry: up to seven output bytes from the lowest up, their count in
+// the top byte. Entries are read by value ahead of the stores, which could
+// otherwise alias the table and force a reload after each one.
+std::string substituteGeneral(std::string_view text,
+                              const std::array<std::uint64_t, 256>& entries) {
   const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
   const std::size_t size = text.size();
   std::size_t total = 0;
-  for (std::size_t i = 0; i < size; ++i) total += pieces[in[i]].length;
+  for (std::size_t i = 0; i < size; ++i) total += entries[in[i]] >> 56;
 
-  // Spare bytes behind the end let every piece store all eight of its bytes
-  // unconditionally; the next piece overwrites what lies past its length.
+  // Spare bytes behind the end let every entry store all eight of its bytes
+  // unconditionally; the next entry overwrites what lies past its length.
   std::string result;
-  result.resize(total + sizeof(Piece));
+  result.resize(total + sizeof(std::uint64_t));
   auto* out = reinterpret_cast<std::uint8_t*>(result.data());
-  const auto put = [&](const Piece& piece) {
-    std::memcpy(out, &piece, sizeof(Piece));
-    out += piece.length;
+  const auto put = [&](std::uint64_t entry) {
+    std::memcpy(out, &entry, sizeof entry);
+    out += entry >> 56;
   };
   std::size_t i = 0;
   for (; i + 4 <= size; i += 4) {
-    const Piece &a = pieces[in[i]], &b = pieces[in[i + 1]], &c = pieces[in[i + 2]],
-                &d = pieces[in[i + 3]];
+    const std::uint64_t a = entries[in[i]], b = entries[in[i + 1]], c = entries[in[i + 2]],
+                        d = entries[in[i + 3]];
     put(a);
     put(b);
     put(c);
     put(d);
   }
-  for (; i < size; ++i) put(pieces[in[i]]);
+  for (; i < size; ++i) put(entries[in[i]]);
   result.resize(total);
   return result;
 }
@@ -102,7 +109,17 @@ std::string substituteText(std::string_view text, const codetable::Table& table)
     piece.length = static_cast<std::uint8_t>(cell.size());
     atMostOneByte = atMostOneByte && cell.size() <= 1;
   }
-  if (!atMostOneByte) return substituteGeneral(text, pieces);
+  if (!atMostOneByte) {
+    std::array<std::uint64_t, 256> entries;
+    for (std::size_t value = 0; value < 256; ++value) {
+      const Piece& piece = pieces[value];
+      std::uint64_t entry = std::uint64_t{piece.length} << 56;
+      for (std::size_t k = 0; k < piece.length; ++k)
+        entry |= std::uint64_t{piece.bytes[k]} << 8 * k;
+      entries[value] = entry;
+    }
+    return substituteGeneral(text, entries);
+  }
 
   std::array<std::uint16_t, 256> entries;
   for (std::size_t value = 0; value < 256; ++value)
