@@ -48,18 +48,20 @@ std::string substituteAtMostOneByte(std::string_view text,
   return result;
 }
 
-// A cell's text padded to eight bytes, so that it can be stored whole.
+// What one input byte gives: a cell's text, or the byte itself.
 struct Piece {
-  std::uint8_t bytes[codetable::kMaxCellText + 1];
+  std::uint8_t bytes[codetable::kMaxCellText];
   std::uint8_t length;
 };
 
 // The stores below put an entry's bytes in memory lowest first.
 static_assert(std::endian::native == std::endian::little);
+static_assert(codetable::kMaxCellText < sizeof(std::uint64_t));
 
-// Each entry: up to seven output bytes from the lowest up, their count in
-// the top byte. Entries are read by value ahead of the stores, which could
-// otherwise alias the table and force a reload after each one.
+// Each entry: its output bytes (at most kMaxCellText) from the lowest byte
+// up, their count in the top byte. Entries are read by value ahead of the
+// stores, which could otherwise alias the table and force a reload after
+// each one.
 std::string substituteGeneral(std::string_view text,
                               const std::array<std::uint64_t, 256>& entries) {
   const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
