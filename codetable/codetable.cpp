@@ -3,7 +3,9 @@
 //
 // The configuration file is a plain sequence of 111-byte records with no
 // header; a file we write holds exactly one. A record is 37 slots of 3 bytes,
-// each a text cell. Slot order (offsets in bytes):
+// each a NUL-terminated text of at most 2 bytes in Windows-1252, the code
+// page of the Windows program that first wrote these files (ñ is F1, € is
+// 80). Slot order (offsets in bytes):
 //
 //   a 0   b 3   c 6   d 9   e 12  f 15  g 18  h 21  i 24  j 27  k 30  l 33
 //   m 36  n 39  ñ 42  o 45  p 48  q 51  r 54  s 57  t 60  u 63  v 66  w 69
@@ -13,12 +15,17 @@
 // Saving puts a symbol's code byte at the slot's byte 0 and a zero at byte 1;
 // byte 2 and the whole ñ slot are never written and keep what the record
 // held. Loading applies every whole record in order; bytes after the last
-// whole record are ignored.
+// whole record are ignored. Loading turns each slot's text into UTF-8, the
+// program's text, for the code boxes and the EncodeTable, so a cell of the
+// tables may hold up to six bytes; the DecodeTable stays keyed by the code's
+// first byte as the file holds it. Saving writes ASCII codes only (the check
+// refuses any other), so the bytes saved mean the same in either encoding.
 #include "codetable/codetable.h"
 
 #include <algorithm>
 #include <cstring>
 
+#include "codetable/windows1252.h"
 #include "dialog/os/os.h"
 
 namespace codetable {
@@ -65,10 +72,10 @@ SaveOutcome outcomeOf(dialog::os::FileError error) {
 }
 
 // A slot read out of a record; the record is plain bytes, not cells.
-Cell slotCopy(const std::uint8_t* record, int slot) {
-  Cell cell;
-  std::memcpy(cell.data(), record + slot * 3, 3);
-  return cell;
+Slot slotCopy(const std::uint8_t* record, int slot) {
+  Slot copy;
+  std::memcpy(copy.data(), record + slot * 3, copy.size());
+  return copy;
 }
 
 void addDecodeEntry(Table& decode, std::string_view code, char symbol) {
@@ -83,11 +90,11 @@ void applyRecord(const std::uint8_t* bytes, ConfigRecord& record, Tables& tables
   std::memcpy(record.data(), bytes, kRecordSize);
   for (std::size_t i = 0; i < Symbols.size(); ++i) {
     const Symbol& symbol = Symbols[i];
-    const Cell slot = slotCopy(bytes, symbol.slot);
-    const std::string_view code = readCell(slot);
-    codes[i].assign(code);
-    writeCell(*cellFor(tables.EncodeTable, static_cast<std::uint8_t>(symbol.symbol)), code);
-    addDecodeEntry(tables.DecodeTable, code, symbol.symbol);
+    const Slot slot = slotCopy(bytes, symbol.slot);
+    const std::string_view raw = readSlot(slot);
+    codes[i] = windows1252ToUtf8(raw);
+    writeCell(*cellFor(tables.EncodeTable, static_cast<std::uint8_t>(symbol.symbol)), codes[i]);
+    addDecodeEntry(tables.DecodeTable, raw, symbol.symbol);
   }
 }
 
@@ -121,15 +128,22 @@ std::size_t characterLength(std::string_view text) {
 
 }  // namespace
 
+std::string_view readSlot(const Slot& slot) {
+  const auto* text = reinterpret_cast<const char*>(slot.data());
+  std::size_t length = 0;
+  while (length < 2 && slot[length] != 0) ++length;
+  return {text, length};
+}
+
 std::string_view readCell(const Cell& cell) {
   const auto* text = reinterpret_cast<const char*>(cell.data());
   std::size_t length = 0;
-  while (length < 2 && cell[length] != 0) ++length;
+  while (length < kMaxCellText && cell[length] != 0) ++length;
   return {text, length};
 }
 
 void writeCell(Cell& cell, std::string_view text) {
-  const std::size_t length = std::min<std::size_t>(text.size(), 2);
+  const std::size_t length = std::min(text.size(), kMaxCellText);
   std::memcpy(cell.data(), text.data(), length);
   cell[length] = 0;
 }
@@ -148,7 +162,10 @@ void buildTables(const Codes& codes, Tables& tables) {
   tables = Tables{};
   for (std::size_t i = 0; i < Symbols.size(); ++i) {
     const char symbol = Symbols[i].symbol;
-    writeCell(*cellFor(tables.EncodeTable, static_cast<std::uint8_t>(symbol)), codes[i]);
+    std::string text = cutText(codes[i]);
+    // Two four-byte characters do not fit a cell; the first one does.
+    if (text.size() > kMaxCellText) text.resize(characterLength(text));
+    writeCell(*cellFor(tables.EncodeTable, static_cast<std::uint8_t>(symbol)), text);
     addDecodeEntry(tables.DecodeTable, codes[i], symbol);
   }
 }

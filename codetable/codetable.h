@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -36,12 +37,23 @@ inline constexpr std::uint16_t kEnyeLabelId = 1035;
 // Texts in processing order: one per symbol.
 using Codes = std::array<std::string, kSymbolCount>;
 
-// A text cell: three bytes holding a NUL-terminated text of at most 2 bytes.
-using Cell = std::array<std::uint8_t, 3>;
-// The bytes in front of the first zero byte, at most 2: a cell read from a
-// file whose first two bytes are not zero yields those two.
+// A slot of the configuration record: three raw bytes holding a
+// NUL-terminated Windows-1252 text of at most 2 bytes.
+using Slot = std::array<std::uint8_t, 3>;
+// The slot's bytes in front of its first zero byte, at most 2: a slot whose
+// first two bytes are not zero yields those two.
+std::string_view readSlot(const Slot& slot);
+
+// The longest text of a table cell: two characters of the file's code page
+// as UTF-8, which takes up to three bytes for each ("€" is E2 82 AC).
+inline constexpr std::size_t kMaxCellText = 6;
+// A text cell of the tables: a NUL-terminated UTF-8 text of at most
+// kMaxCellText bytes.
+using Cell = std::array<std::uint8_t, kMaxCellText + 1>;
+// The bytes in front of the first zero byte, at most kMaxCellText.
 std::string_view readCell(const Cell& cell);
-// Copies at most 2 bytes and a zero byte; the bytes behind it stay.
+// Copies at most kMaxCellText bytes and a zero byte; the bytes behind it
+// stay.
 void writeCell(Cell& cell, std::string_view text);
 
 // The bytes that the substitution pass converts and that a code may begin
@@ -62,10 +74,12 @@ struct Tables {
   Table DecodeTable{};  // first byte of a code -> symbol; the later symbol wins
 };
 
-// Empties both tables and fills them from 36 codes: each code (at most its
-// first 2 bytes) goes into its symbol's EncodeTable cell, and the symbol into
-// the DecodeTable cell of the code's first byte. A code that is empty, or
-// whose first byte lies outside 48..164, gets no DecodeTable entry.
+// Empties both tables and fills them from 36 codes (UTF-8 box texts): each
+// code, cut to its first two characters as cutText does, goes into its
+// symbol's EncodeTable cell (only the first character when both do not
+// fit), and the symbol into the DecodeTable cell of the code's first byte.
+// A code that is empty, or whose first byte lies outside 48..164, gets no
+// DecodeTable entry.
 void buildTables(const Codes& codes, Tables& tables);
 
 using ConfigRecord = std::array<std::uint8_t, kRecordSize>;
@@ -73,8 +87,11 @@ using ConfigRecord = std::array<std::uint8_t, kRecordSize>;
 // Applies every whole record of a file image, in order: each is copied into
 // `record` and its codes are written into freshly emptied tables, so the
 // EncodeTable shows the last record and DecodeTable entries of earlier
-// records survive unless overwritten. Returns the codes of the last record
-// (what the code boxes show), or nothing when there was no whole record.
+// records survive unless overwritten. A slot's text is Windows-1252: the
+// code boxes and the EncodeTable get it as UTF-8, while the DecodeTable
+// cell is that of its first byte as the file holds it. Returns the codes of
+// the last record (what the code boxes show, UTF-8), or nothing when there
+// was no whole record.
 std::optional<Codes> applyFileImage(std::string_view bytes, ConfigRecord& record, Tables& tables);
 
 // Reads the configuration file at `path` (UTF-8) and applies it as

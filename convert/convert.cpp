@@ -5,10 +5,13 @@
 // the configurator every cell the pass reads holds one byte or none (the
 // capitals), so each input byte gives at most one output byte: the fast path
 // stores every byte and advances the output by 0 or 1. Otherwise a byte gives
-// 0, 1 or 2 bytes, counted first so that the result is allocated once.
+// up to kMaxCellText bytes (a code loaded from a file in the Windows code
+// page can be two characters of three bytes each), counted first so that
+// the result is allocated once.
 #include "convert/convert.h"
 
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -45,31 +48,39 @@ std::string substituteAtMostOneByte(std::string_view text,
   return result;
 }
 
+// What one input byte gives: a cell's text, or the byte itself.
 struct Piece {
-  std::uint8_t bytes[2];
+  std::uint8_t bytes[codetable::kMaxCellText];
   std::uint8_t length;
 };
 
-// Each entry: the two output bytes in the low 16 bits, their count above.
+// The stores below put an entry's bytes in memory lowest first.
+static_assert(std::endian::native == std::endian::little);
+static_assert(codetable::kMaxCellText < sizeof(std::uint64_t));
+
+// Each entry: its output bytes (at most kMaxCellText) from the lowest byte
+// up, their count in the top byte. Entries are read by value ahead of the
+// stores, which could otherwise alias the table and force a reload after
+// each one.
 std::string substituteGeneral(std::string_view text,
-                              const std::array<std::uint32_t, 256>& entries) {
+                              const std::array<std::uint64_t, 256>& entries) {
   const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
   const std::size_t size = text.size();
   std::size_t total = 0;
-  for (std::size_t i = 0; i < size; ++i) total += entries[in[i]] >> 16;
+  for (std::size_t i = 0; i < size; ++i) total += entries[in[i]] >> 56;
 
-  // One spare byte lets every entry store both of its bytes unconditionally.
+  // Spare bytes behind the end let every entry store all eight of its bytes
+  // unconditionally; the next entry overwrites what lies past its length.
   std::string result;
-  result.resize(total + 1);
+  result.resize(total + sizeof(std::uint64_t));
   auto* out = reinterpret_cast<std::uint8_t*>(result.data());
-  const auto put = [&](std::uint32_t entry) {
-    const auto pair = static_cast<std::uint16_t>(entry);
-    std::memcpy(out, &pair, 2);
-    out += entry >> 16;
+  const auto put = [&](std::uint64_t entry) {
+    std::memcpy(out, &entry, sizeof entry);
+    out += entry >> 56;
   };
   std::size_t i = 0;
   for (; i + 4 <= size; i += 4) {
-    const std::uint32_t a = entries[in[i]], b = entries[in[i + 1]], c = entries[in[i + 2]],
+    const std::uint64_t a = entries[in[i]], b = entries[in[i + 1]], c = entries[in[i + 2]],
                         d = entries[in[i + 3]];
     put(a);
     put(b);
@@ -84,28 +95,30 @@ std::string substituteGeneral(std::string_view text,
 }  // namespace
 
 std::string substituteText(std::string_view text, const codetable::Table& table) {
-  std::array<Piece, 256> pieces;
+  std::array<Piece, 256> pieces{};
   bool atMostOneByte = true;
   for (int value = 0; value < 256; ++value) {
     const auto byte = static_cast<std::uint8_t>(value);
     Piece& piece = pieces[byte];
     if (!isConvertible(byte)) {
-      piece = {{byte, 0}, 1};
+      piece.bytes[0] = byte;
+      piece.length = 1;
       continue;
     }
     // Every convertible byte lies inside the table's range.
     const std::string_view cell = codetable::readCell(*codetable::cellFor(table, byte));
+    std::memcpy(piece.bytes, cell.data(), cell.size());
     piece.length = static_cast<std::uint8_t>(cell.size());
-    piece.bytes[0] = cell.size() > 0 ? static_cast<std::uint8_t>(cell[0]) : 0;
-    piece.bytes[1] = cell.size() > 1 ? static_cast<std::uint8_t>(cell[1]) : 0;
     atMostOneByte = atMostOneByte && cell.size() <= 1;
   }
   if (!atMostOneByte) {
-    std::array<std::uint32_t, 256> entries;
+    std::array<std::uint64_t, 256> entries;
     for (std::size_t value = 0; value < 256; ++value) {
       const Piece& piece = pieces[value];
-      entries[value] =
-          static_cast<std::uint32_t>(piece.bytes[0] | piece.bytes[1] << 8 | piece.length << 16);
+      std::uint64_t entry = std::uint64_t{piece.length} << 56;
+      for (std::size_t k = 0; k < piece.length; ++k)
+        entry |= std::uint64_t{piece.bytes[k]} << 8 * k;
+      entries[value] = entry;
     }
     return substituteGeneral(text, entries);
   }

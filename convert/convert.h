@@ -1,5 +1,6 @@
 // The substitution pass: every ASCII letter or digit is replaced by the
-// content of its table cell (0, 1 or 2 bytes); every other byte is copied.
+// content of its table cell (0 to kMaxCellText bytes); every other byte is
+// copied.
 // GUI-free.
 #pragma once
 

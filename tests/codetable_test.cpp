@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "codetable/codetable.h"
+#include "codetable/windows1252.h"
 #include "dialog/os/os.h"
 
 #if !defined(_WIN32)
@@ -193,29 +194,52 @@ TEST(Symbols, EverySlotBoxAndLabelIsUsedOnce) {
 
 // --- Cells and tables -------------------------------------------------------
 
-TEST(Cells, ReadStopsAtTheFirstZeroAndAtTwoBytes) {
+TEST(Slots, ReadStopsAtTheFirstZeroAndAtTwoBytes) {
+  const struct {
+    Slot slot;
+    std::string_view text;
+  } cases[] = {
+      {{0, 0, 0}, ""},
+      {{'x', 0, 'z'}, "x"},
+      {{'x', 'y', 0}, "xy"},
+      {{0, 'y', 'z'}, ""},
+      {{'x', 'y', 'z'}, "xy"},
+      {{0xC3, 0xB1, 0}, "\xC3\xB1"},
+      {{0xF1, 0x80, 0xBF}, "\xF1\x80"},  // raw bytes, not converted
+  };
+  for (const auto& c : cases) EXPECT_EQ(readSlot(c.slot), c.text);
+}
+
+// A table cell holds up to two characters of the file's code page as UTF-8.
+TEST(Cells, ReadStopsAtTheFirstZeroAndAtSixBytes) {
   const struct {
     Cell cell;
     std::string_view text;
   } cases[] = {
-      {{0, 0, 0}, ""},     {{'x', 0, 'z'}, "x"},    {{'x', 'y', 0}, "xy"},
-      {{0, 'y', 'z'}, ""}, {{'x', 'y', 'z'}, "xy"}, {{0xC3, 0xB1, 0}, "\xC3\xB1"},
+      {{}, ""},
+      {{'x', 0, 'z'}, "x"},
+      {{0, 'y', 'z'}, ""},
+      {{'x', 'y', 'z'}, "xyz"},
+      {{0xE2, 0x82, 0xAC, 0xE2, 0x84, 0xA2, 0}, "\xE2\x82\xAC\xE2\x84\xA2"},  // €™
+      {{'a', 'b', 'c', 'd', 'e', 'f', 'g'}, "abcdef"},                        // no zero at all
   };
   for (const auto& c : cases) EXPECT_EQ(readCell(c.cell), c.text);
 }
 
-TEST(Cells, WriteCopiesTwoBytesAndAZeroAndKeepsTheRest) {
+TEST(Cells, WriteCopiesSixBytesAndAZeroAndKeepsTheRest) {
   const struct {
     std::string_view text;
     Cell after;
   } cases[] = {
-      {"", {0, 'y', 'z'}},
-      {"a", {'a', 0, 'z'}},
-      {"ab", {'a', 'b', 0}},
-      {"abc", {'a', 'b', 0}},
+      {"", {0, 'y', 'z', 'y', 'z', 'y', 'z'}},
+      {"a", {'a', 0, 'z', 'y', 'z', 'y', 'z'}},
+      {"ab", {'a', 'b', 0, 'y', 'z', 'y', 'z'}},
+      {"\xE2\x82\xAC", {0xE2, 0x82, 0xAC, 0, 'z', 'y', 'z'}},
+      {"abcdef", {'a', 'b', 'c', 'd', 'e', 'f', 0}},
+      {"abcdefgh", {'a', 'b', 'c', 'd', 'e', 'f', 0}},
   };
   for (const auto& c : cases) {
-    Cell cell = {'x', 'y', 'z'};
+    Cell cell = {'x', 'y', 'z', 'y', 'z', 'y', 'z'};
     writeCell(cell, c.text);
     EXPECT_EQ(cell, c.after) << c.text;
   }
@@ -258,6 +282,12 @@ TEST(BuildTables, DecodeEntriesFollowTheFirstByteAndTheLaterSymbolWins) {
       {"two-byte codes", {{'c', "ab"}, {'e', "ax"}}, {{'c', "ab"}, {'e', "ax"}}, {{'a', "e"}}},
       {"longer text keeps two", {{'d', "xyz"}}, {{'d', "xy"}}, {{'x', "d"}}},
       {"range ends", {{'a', "0"}, {'b', "\xA4"}}, {}, {{'0', "a"}, {0xA4, "b"}}},
+      // Box texts are UTF-8: two characters are kept, as many bytes as they
+      // take, as long as they fit a cell.
+      {"two characters of any length",
+       {{'a', "€™x"}, {'b', "ñá"}, {'c', "😀😀"}, {'d', "x😀"}},
+       {{'a', "€™"}, {'b', "ñá"}, {'c', "😀"}, {'d', "x😀"}},
+       {{'x', "d"}}},
       {"outside the range or empty",
        {{'a', " "}, {'b', "/"}, {'c', "\xA5"}, {'d', "\xC3\xB1"}, {'e', ""}},
        {{'a', " "}, {'b', "/"}, {'c', "\xA5"}, {'d', "\xC3\xB1"}, {'e', ""}},
@@ -271,6 +301,36 @@ TEST(BuildTables, DecodeEntriesFollowTheFirstByteAndTheLaterSymbolWins) {
       EXPECT_EQ(cellText(tables.EncodeTable, static_cast<char>(symbol)), text);
     EXPECT_EQ(filledCells(tables.DecodeTable), c.decode);
   }
+}
+
+// --- The file's code page ---------------------------------------------------
+
+TEST(Windows1252, EveryByteAsUtf8) {
+  // The bytes where Windows-1252 differs from Latin-1, written as the
+  // characters themselves; the five undefined ones are the C1 controls.
+  const std::string_view block80[32] = {
+      "€", "\u0081", "‚",      "ƒ", "„",      "…",      "†", "‡",      "ˆ", "‰", "Š",
+      "‹", "Œ",      "\u008D", "Ž", "\u008F", "\u0090", "‘", "’",      "“", "”", "•",
+      "–", "—",      "˜",      "™", "š",      "›",      "œ", "\u009D", "ž", "Ÿ",
+  };
+  std::string all, expectedAll;
+  for (int value = 0; value < 256; ++value) {
+    std::string expected;
+    if (value < 0x80) {
+      expected = std::string(1, static_cast<char>(value));
+    } else if (value < 0xA0) {
+      expected = block80[value - 0x80];
+    } else {  // Latin-1: U+00A0..U+00FF
+      expected = {static_cast<char>(0xC0 | value >> 6), static_cast<char>(0x80 | (value & 0x3F))};
+    }
+    const std::string byte(1, static_cast<char>(value));
+    EXPECT_EQ(windows1252ToUtf8(byte), expected) << "byte " << value;
+    all += byte;
+    expectedAll += expected;
+  }
+  EXPECT_EQ(windows1252ToUtf8(all), expectedAll);
+  EXPECT_EQ(windows1252ToUtf8(""), "");
+  EXPECT_EQ(windows1252ToUtf8("\xF1\xE1\xBF"), "ñá¿");
 }
 
 // --- Loading ----------------------------------------------------------------
@@ -291,6 +351,18 @@ std::vector<LoadCase> loadCases() {
       recordImage({{'a', "xyz"}, {'b', "\0yz"s}, {'n', "m\0q"s}, {'_', "\xF1\xF1\xF1"}});
   const std::string zero(kRecordSize, '\0');
   std::string marked(kRecordSize, '\x7F');
+  // Codes as the Windows program wrote them, in Windows-1252: ñ, á, ¿, €,
+  // a colon, two-byte codes, a slot with no zero byte, an undefined byte.
+  const std::string windows = recordImage({{'a', "\xF1"},
+                                           {'b', "\xE1"},
+                                           {'c', "\xBF\0\xE9"s},
+                                           {'d', "\x80"},
+                                           {'e', ":"},
+                                           {'f', "\xE9\xA1"},
+                                           {'g', "\x80\x99\x81"},
+                                           {'h', "\xA1"},
+                                           {'i', "\x81"},
+                                           {'_', "\xF1\xE1\xBF"}});
   return {
       {"empty file", "", false, {}, {}, marked},
       {"one byte short", first.substr(0, kRecordSize - 1), false, {}, {}, marked},
@@ -322,6 +394,22 @@ std::vector<LoadCase> loadCases() {
        recordImage({{'b', "q"}, {'x', "q"}})},
       {"odd slots", odd, true, {{'a', "xy"}, {'n', "m"}}, {{'x', "a"}, {'m', "n"}}, odd},
       {"all zero", zero, true, {}, {}, zero},
+      // The boxes and the EncodeTable get UTF-8; the DecodeTable keeps the
+      // file's first bytes, where they lie in 48..164 (g wins 0x80 from d).
+      {"Windows-1252 codes",
+       windows,
+       true,
+       {{'a', "ñ"},
+        {'b', "á"},
+        {'c', "¿"},
+        {'d', "€"},
+        {'e', ":"},
+        {'f', "é¡"},
+        {'g', "€™"},
+        {'h', "¡"},
+        {'i', "\u0081"}},
+       {{':', "e"}, {0x80, "g"}, {0x81, "i"}, {0xA1, "h"}},
+       windows},
   };
 }
 

@@ -59,13 +59,23 @@ std::string mixed(int v) {
       return twoBytes(v);
   }
 }
+// As long as a cell holds: two three-byte characters of UTF-8.
+std::string sixBytes(int v) {
+  return std::string{'<', static_cast<char>(v)} + "\xE2\x82\xAC>";
+}
+std::string anyLength(int v) {
+  return sixBytes(v).substr(0, static_cast<std::size_t>(v) % (codetable::kMaxCellText + 1));
+}
 
 TEST(SubstituteText, EveryByteValueAgainstOneTable) {
   const struct {
     const char* name;
     std::string (*content)(int);
-  } tables[] = {
-      {"one byte per cell", oneByte}, {"two bytes per cell", twoBytes}, {"0, 1 or 2", mixed}};
+  } tables[] = {{"one byte per cell", oneByte},
+                {"two bytes per cell", twoBytes},
+                {"0, 1 or 2", mixed},
+                {"six bytes per cell", sixBytes},
+                {"0 to 6", anyLength}};
   for (const auto& t : tables) {
     SCOPED_TRACE(t.name);
     const Table table = fullTable(t.content);
@@ -143,7 +153,8 @@ std::string reference(std::string_view text, const Table& table) {
 
 TEST(SubstituteText, MatchesThePlainPassOnRandomTablesAndTexts) {
   std::mt19937 random(20240601);
-  std::uniform_int_distribution<int> byte(0, 255), length(0, 3), size(0, 200);
+  std::uniform_int_distribution<int> byte(0, 255), length(0, static_cast<int>(sizeof(Cell))),
+      size(0, 200);
   for (int round = 0; round < 400; ++round) {
     // Half the tables hold one byte per cell, the others any cell content.
     const bool oneEach = round % 2 == 0;
@@ -151,7 +162,7 @@ TEST(SubstituteText, MatchesThePlainPassOnRandomTablesAndTexts) {
     for (Cell& cell : table) {
       for (auto& b : cell) b = static_cast<std::uint8_t>(byte(random));
       const int n = oneEach ? 1 : length(random);
-      if (n < 3) cell[static_cast<std::size_t>(n)] = 0;
+      if (n < static_cast<int>(cell.size())) cell[static_cast<std::size_t>(n)] = 0;
       if (oneEach && cell[0] == 0) cell[0] = 1;
     }
     std::string text(static_cast<std::size_t>(size(random)), '\0');
@@ -186,6 +197,42 @@ TEST(SubstituteText, CodesThatPassTheCheckDecodeBack) {
     ASSERT_EQ(substituteText(coded, tables.DecodeTable), text) << "round " << round;
   }
   EXPECT_GE(checked, 150);
+}
+
+// Tables loaded from a file that the Windows program wrote: its codes are
+// Windows-1252 bytes, and the coded text shows them as that program did.
+TEST(SubstituteText, CodesFromAWindowsFileShowTheirCharacters) {
+  std::string record(codetable::kRecordSize, '\0');
+  const auto put = [&](char symbol, std::string_view bytes) {
+    for (const auto& s : codetable::Symbols)
+      if (s.symbol == symbol)
+        record.replace(static_cast<std::size_t>(s.slot) * 3, bytes.size(), bytes);
+  };
+  put('a', "\xE9");      // é
+  put('b', "\xA1");      // ¡
+  put('c', "\xBF");      // ¿
+  put('h', "\xF1");      // ñ
+  put('o', "\x80\x99");  // €™
+  put('l', "\x81");      // undefined in the code page
+  put('2', ":");
+  codetable::ConfigRecord configRecord{};
+  codetable::Tables tables;
+  ASSERT_TRUE(codetable::applyFileImage(record, configRecord, tables));
+  const struct {
+    std::string_view plain, coded, decoded;
+  } cases[] = {
+      // Read as UTF-8, these three bytes were one unrelated character.
+      {"abc", "é¡¿", "é¡¿"},
+      {"hola 2", "ñ€™\u0081é :", "ñ€™\u0081é :"},
+      // Decoding looks up ASCII letters and digits only: the coded
+      // characters pass through, symbols with no code vanish.
+      {"ab xyz", "é¡ ", "é¡ "},
+  };
+  for (const auto& c : cases) {
+    const std::string coded = substituteText(c.plain, tables.EncodeTable);
+    EXPECT_EQ(coded, c.coded) << c.plain;
+    EXPECT_EQ(substituteText(coded, tables.DecodeTable), c.decoded) << c.plain;
+  }
 }
 
 TEST(SubstituteText, CodesThatFailTheCheckWouldNotDecodeBack) {

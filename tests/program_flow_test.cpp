@@ -581,6 +581,87 @@ TEST_F(ProgramFlow, AFilePresentAtStartIsUsedWithoutTheConfigurator) {
   });
 }
 
+// A file as the Windows program wrote it: its codes are Windows-1252 bytes.
+// The first seven symbols have codes that are not ASCII letters or digits
+// (one of them two bytes, one a slot with no zero byte); the others keep
+// kCodes. The ñ slot and some third bytes hold what that program left there.
+struct WindowsCode {
+  char symbol;
+  std::string bytes;  // the slot as the file holds it
+  std::string shown;  // the box text, UTF-8
+};
+const std::vector<WindowsCode> kWindowsCodes = {
+    {'a', "\xF1", "ñ"},
+    {'b', "\xE1", "á"},
+    {'c', "\xBF", "¿"},
+    {'d', std::string("\x80\0\x7F", 3), "€"},
+    {'e', ":", ":"},
+    {'f', "\xE9\xA1", "é¡"},
+    {'g', "\x80\x99\x8A", "€™"},
+};
+
+std::string windowsFile() {
+  std::string file = expectedRecord(kCodes);
+  for (const auto& code : kWindowsCodes)
+    file.replace(3 * kSlots.find(code.symbol), code.bytes.size(), code.bytes);
+  file.replace(3 * kSlots.find('_'), 3, "\xF1\xE1\xBF");
+  file[3 * kSlots.find('z') + 2] = '\x01';
+  return file;
+}
+
+std::string windowsShown(char symbol) {
+  for (const auto& code : kWindowsCodes)
+    if (code.symbol == symbol) return code.shown;
+  return std::string(1, kCodes[symbolIndex(symbol)]);
+}
+
+TEST_F(ProgramFlow, AFileFromTheWindowsProgramShowsItsCodesAndCannotBeSavedAsItIs) {
+  const std::string file = windowsFile();
+  writeBytes(configFile(), file);
+  // What the Windows program's coded text read: a code per letter or digit
+  // (h by o, o by v, l by s and 9 by g come from kCodes), the rest kept.
+  const std::string plain = "abc defg, hola 9";
+  const std::string coded = "ñá¿ €:é¡€™, ovsñ g";
+  // Decoding looks up ASCII letters and digits only: the other codes stay.
+  const std::string decoded = "ñá¿ €:é¡€™, holñ 9";
+  const auto expectCodedText = [&] {
+    dialog::setControlText(mainControl(ID_INPUT), plain);
+    dt::chooseMenuCommand(program::mainWindow, IDM_CODIFICAR);
+    EXPECT_EQ(mainText(ID_RESULT), coded);
+    dialog::setControlText(mainControl(ID_INPUT), coded);
+    dt::chooseMenuCommand(program::mainWindow, IDM_TRADUCIR);
+    EXPECT_EQ(mainText(ID_RESULT), decoded);
+  };
+  run({
+      [&] {
+        expectConversionsEnabled(true);
+        expectCodedText();
+      },
+      openConfigurator(),
+      [&, this] {
+        for (std::size_t i = 0; i < kSymbols.size(); ++i)
+          EXPECT_EQ(boxText(kBoxIds[i]), windowsShown(kSymbols[i])) << "box of " << kSymbols[i];
+        // None of the seven is an ASCII letter or digit: all red, cut to two
+        // characters (they are no longer), the message, nothing written.
+        EXPECT_EQ(clickAnswering(ID_GUARDAR), one(kFaultyText, "Programador"));
+        for (std::size_t i = 0; i < kSymbols.size(); ++i) {
+          const bool windows = std::any_of(kWindowsCodes.begin(), kWindowsCodes.end(),
+                                           [&](const auto& c) { return c.symbol == kSymbols[i]; });
+          expectBoxColours(kBoxIds[i], windows ? kRed : kBlack);
+          EXPECT_EQ(boxText(kBoxIds[i]), windowsShown(kSymbols[i])) << "box of " << kSymbols[i];
+        }
+        EXPECT_TRUE(program::configErrorFlag);
+        EXPECT_EQ(readBytes(configFile()), file);
+        EXPECT_EQ(directoryListing(), std::vector<std::string>{std::string(kFileName)});
+      },
+      clickInConfigurator(ID_SALIR),
+      // The tables are those of the file still.
+      [&] { expectCodedText(); },
+      chooseInMain(IDM_SALIR),
+  });
+  EXPECT_EQ(readBytes(configFile()), file);
+}
+
 // A save that fails leaves the old file exactly as it was, the program
 // directory without leftovers, and the menu as it stood.
 struct FailedSave {

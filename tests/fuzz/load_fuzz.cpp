@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "codetable/codetable.h"
+#include "codetable/windows1252.h"
 
 namespace {
 
@@ -45,13 +46,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The record holds the last whole record.
   require(std::memcmp(record.data(), data + (records - 1) * kRecordSize, kRecordSize) == 0);
 
+  const std::uint8_t* last = data + (records - 1) * kRecordSize;
   for (std::size_t i = 0; i < Symbols.size(); ++i) {
     const std::string& code = (*codes)[i];
-    // A box gets at most two bytes, none of them zero, and the EncodeTable
-    // holds exactly the box text.
-    require(code.size() <= 2 && code.find('\0') == std::string::npos);
+    // A box gets the UTF-8 of the slot's Windows-1252 text in front of its
+    // first zero, at most two bytes of it: at most two whole characters,
+    // none of them zero, that fit a cell. The EncodeTable holds exactly the
+    // box text.
+    const std::uint8_t* slot = last + Symbols[i].slot * 3;
+    const std::size_t length = slot[0] == 0 ? 0 : slot[1] == 0 ? 1 : 2;
+    require(code ==
+            windows1252ToUtf8(std::string_view(reinterpret_cast<const char*>(slot), length)));
+    require(code.size() <= kMaxCellText && code.find('\0') == std::string::npos);
+    require(cutText(code) == code);
     require(readCell(*cellFor(tables.EncodeTable, static_cast<std::uint8_t>(Symbols[i].symbol))) ==
             code);
+    // The symbol can be found under the code's first byte as the file holds
+    // it, unless a later symbol shares that byte.
+    if (const Cell* cell = cellFor(tables.DecodeTable, slot[0]); cell && length > 0)
+      require(!readCell(*cell).empty());
   }
   // Only symbol cells are encoded; every DecodeTable entry is one symbol.
   for (int value = kFirstCellByte; value <= kLastCellByte; ++value) {
