@@ -563,6 +563,48 @@ TEST_F(ProgramFlow, AutorShowsTheAboutBox) {
   });
 }
 
+// The menu with the keyboard alone. F10 or Alt on its own enters the menu
+// bar and Down opens "Operaciones" on its first entry; Up from there wraps to
+// the last entries. Escape leaves the menu without choosing.
+TEST_F(ProgramFlow, EveryCommandIsReachedWithTheKeyboardAlone) {
+  using K = dt::Key;
+  writeBytes(configFile(), expectedRecord(kCodes));
+  const auto about = one(app::aboutText(), "Programador");
+  const auto pressAnswering = [](std::vector<K> keys) {
+    dt::answerMessageBoxes(1);
+    dt::pressKeys(program::mainWindow, keys);
+    return answered();
+  };
+  run({
+      [&] {
+        EXPECT_EQ(pressAnswering({K::F10, K::Down, K::Up, K::Up, K::Enter}), about);
+        EXPECT_FALSE(dt::isMenuActive(program::mainWindow));
+        EXPECT_EQ(pressAnswering({K::Alt, K::Down, K::Up, K::Up, K::Enter}), about);
+        EXPECT_FALSE(dt::isMenuActive(program::mainWindow));
+      },
+      [] {
+        // Escape closes the open menu, and then leaves the menu bar.
+        dialog::setControlText(mainControl(ID_INPUT), "hola");
+        dt::pressKeys(mainControl(ID_INPUT), {K::F10, K::Down, K::Escape, K::Escape});
+        EXPECT_FALSE(dt::isMenuActive(program::mainWindow));
+        EXPECT_EQ(mainText(ID_INPUT), "hola") << "Escape chose an entry";
+        EXPECT_TRUE(dt::takeAnsweredBoxes().empty());
+        // "Codificar Texto", the fourth entry, once a code is saved.
+        dt::pressKeys(mainControl(ID_INPUT),
+                      {K::F10, K::Down, K::Down, K::Down, K::Down, K::Enter});
+        EXPECT_EQ(mainText(ID_RESULT), encodedWith(kCodes, "hola"));
+        // "Nuevo", the first.
+        dt::pressKeys(mainControl(ID_INPUT), {K::Alt, K::Down, K::Enter});
+        EXPECT_EQ(mainText(ID_INPUT), "");
+        EXPECT_EQ(mainText(ID_RESULT), "");
+      },
+      // "Salir", the last, ends the program.
+      [] {
+        dt::pressKeys(program::mainWindow, {K::F10, K::Down, K::Up, K::Enter});
+      },
+  });
+}
+
 TEST_F(ProgramFlow, AFilePresentAtStartIsUsedWithoutTheConfigurator) {
   writeBytes(configFile(), expectedRecord(kCodes));
   run({
