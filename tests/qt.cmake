@@ -27,3 +27,9 @@ set_tests_properties(startup_without_display PROPERTIES
 
 # What assistive tools read, through Qt's own accessibility interfaces.
 velmora_gui_test(accessibility_qt_test SOURCES accessibility_qt_test.cpp LIBS app Qt6::Widgets)
+
+# A screen reader's view, end to end: the real program on Xvfb with an
+# accessibility bus, read through AT-SPI. Bounded: it can never hang a run.
+add_test(NAME atspi_screen_reader_view
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/atspi/run.sh $<TARGET_FILE:velmora>)
+set_tests_properties(atspi_screen_reader_view PROPERTIES LABELS gui TIMEOUT 90)
