@@ -178,6 +178,26 @@ TEST_F(Accessibility, AFaultyBoxIsDescribedUntilItIsFixed) {
   });
 }
 
+// The layer itself: a label made after its box names it, follows its own
+// text when it changes, and a label never names itself.
+TEST(AccessibleLabels, ALabelNamesItsControlAndFollowsItsText) {
+  const dialog::Handle window = dialog::createWindow(0, "Ventana", dialog::kDefaultPosition,
+                                                     dialog::kDefaultPosition, 120, 60, 0, 0);
+  dialog::addControl(window, 10, "", 5, 15, 60, 14, 0, 0, dialog::kKindTextBox);
+  dialog::addControl(window, 11, "Nombre", 5, 3, 60, 10, 0, 0, dialog::kKindLabel);
+  dialog::setControlLabel(window, 10, 11);
+  dialog::setControlLabel(window, 11, 11);
+  QAccessibleInterface* box = accessible(dialog::controlHandle(window, 10));
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(text(box, QAccessible::Name), "Nombre");
+  EXPECT_EQ(labelledBy(box), std::vector<std::string>{"Nombre"});
+  dialog::setControlText(dialog::controlHandle(window, 11), "Apellido");
+  EXPECT_EQ(text(box, QAccessible::Name), "Apellido");
+  QAccessibleInterface* label = accessible(dialog::controlHandle(window, 11));
+  EXPECT_TRUE(label->relations(QAccessible::Label).isEmpty());
+  dialog::endWindow(window, 0);
+}
+
 TEST_F(Accessibility, AMessageBoxIsAnAlertThatSaysItsText) {
   std::string role, name, said;
   dt::queueSteps({
