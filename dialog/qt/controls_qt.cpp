@@ -172,8 +172,8 @@ QWidget* makeControl(QWidget* parent, int kind, std::uint32_t style, const QStri
   }
 }
 
-// F10 enters the menu bar as on Windows, opening its first menu; the arrow
-// keys, Enter and Escape then work in the menu as usual.
+// F10, or Alt on its own, enters the menu bar as on Windows, here by opening
+// its first menu; the arrow keys, Enter and Escape then work in the menu.
 bool openMenuBar(Window& window) {
   QMenuBar* bar = window.menuBar();
   if (!bar || !bar->isVisible()) return false;
@@ -195,6 +195,11 @@ class KeyHandling : public QObject {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     const QEvent::Type type = event->type();
+    // Alt that ends up elsewhere (Alt+Tab to another window, a click) was
+    // not Alt on its own.
+    if (type == QEvent::FocusOut || type == QEvent::WindowDeactivate ||
+        type == QEvent::MouseButtonPress)
+      altAlone_ = false;
     if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
       return false;
     auto* widget = qobject_cast<QWidget*>(watched);
