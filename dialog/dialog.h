@@ -123,6 +123,9 @@ constexpr Colour rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 // dialog units. Style 0 means the default pop-up dialog style (0x80C000D4);
 // DS_SETFONT, DS_NOFAILCREATE and DS_3DLOOK are always set, WS_VISIBLE and
 // DS_SYSMODAL always cleared; kDefaultPosition in x or y centres the window.
+// Assistive tools hear the title as its name; on Qt the window reports the
+// role of a dialog when it has WS_POPUP or DS_MODALFRAME and of a frame
+// otherwise (Win32 windows are dialogs of the platform's own class).
 // Returns 0 if the platform refused.
 Handle createWindow(Handle parent, std::string_view title, std::int32_t x, std::int32_t y,
                     std::int32_t width, std::int32_t height, std::uint32_t style,
