@@ -9,7 +9,8 @@ cd "$(dirname "$0")"
 # Debian packages, by what needs them.
 build_packages=(cmake ninja-build g++ ccache qt6-base-dev fonts-liberation)
 test_packages=(googletest libgtest-dev xvfb xauth clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine)
+  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
+  at-spi2-core python3-pyatspi dbus-daemon)
 # The Windows packages: the portable zip (CPack) and the installer (makensis).
 windows_package_packages=(g++-mingw-w64-x86-64-posix nsis)
 

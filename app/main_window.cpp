@@ -40,6 +40,13 @@ constexpr ControlSpec kControls[] = {
     {ID_RESULT_LABEL, dialog::kKindLabel, "Resultado ...", 5, 211, 335, 10, 0, 0},
 };
 
+// Each text area is named by the label above it.
+struct LabelOf {
+  std::uint16_t control;
+  std::uint16_t label;
+};
+constexpr LabelOf kLabels[] = {{ID_INPUT, ID_INPUT_LABEL}, {ID_RESULT, ID_RESULT_LABEL}};
+
 }  // namespace
 
 int programEntry() {
@@ -56,6 +63,7 @@ std::int32_t createMainWindow(dialog::Handle parent) {
   for (const auto& c : kControls)
     dialog::addControl(mainWindow, c.id, c.text, c.x, c.y, c.width, c.height, c.style, c.exStyle,
                        c.kind);
+  for (const auto& l : kLabels) dialog::setControlLabel(mainWindow, l.control, l.label);
 
   const int mainFont = dialog::createFont("MS Sans Serif", 10, dialog::kFontBold, 0, 0, 0);
   for (const auto& c : kControls) dialog::setControlFont(mainWindow, c.id, mainFont);

@@ -64,6 +64,7 @@ void checkConfiguration() {
       markFaultyBox(id, codetable::cutText(texts[i]));
     } else {
       dialog::setControlColor(program::configuratorWindow, id, kBlack, kWhite);
+      dialog::setControlInvalid(program::configuratorWindow, id, false, {});
       dialog::redrawControl(dialog::controlHandle(program::configuratorWindow, id));
     }
   }
@@ -72,6 +73,7 @@ void checkConfiguration() {
 void markFaultyBox(std::uint16_t boxId, std::string_view cutText) {
   program::configErrorFlag = true;
   dialog::setControlColor(program::configuratorWindow, boxId, kRed, kWhite);
+  dialog::setControlInvalid(program::configuratorWindow, boxId, true, kFaultyBoxDescription);
   const dialog::Handle box = dialog::controlHandle(program::configuratorWindow, boxId);
   dialog::setControlText(box, cutText);
   dialog::redrawControl(box);

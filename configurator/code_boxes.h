@@ -17,13 +17,13 @@ void loadConfiguration();
 // and "Codificar Texto"; on failure shows the error and changes no menu.
 void saveConfiguration();
 
-// Judges all 36 code boxes: valid ones get black text on white, faulty ones
-// go to markFaultyBox. Sets program::configErrorFlag when any is faulty and
-// never clears it.
+// Judges all 36 code boxes: valid ones get black text on white and lose the
+// invalid mark, faulty ones go to markFaultyBox. Sets program::configErrorFlag when any is faulty
+// and never clears it.
 void checkConfiguration();
 
-// Sets the error flag, colours the box red on white, replaces its text by
-// the cut text and repaints it at once.
+// Sets the error flag, colours the box red on white, marks it invalid for
+// assistive tools, replaces its text by the cut text and repaints it at once.
 void markFaultyBox(std::uint16_t boxId, std::string_view cutText);
 
 }  // namespace configurator

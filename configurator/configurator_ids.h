@@ -21,6 +21,8 @@ inline constexpr std::string_view kConfiguratorTitle = "Configurador";
 inline constexpr std::string_view kMessageTitle = "Programador";
 inline constexpr std::string_view kSaveFailedTitle = "Programador ...";
 inline constexpr std::string_view kSavedMessage = "Fichero de configuracion archivado ...";
+// What assistive tools say of a code box that failed the check.
+inline constexpr std::string_view kFaultyBoxDescription = "Código no válido";
 inline constexpr std::string_view kFaultyMessage =
     "Tienes errores de configuracion ...\r\nArreglalos Gracias ...";
 

@@ -169,6 +169,9 @@ std::int32_t openConfigurator(dialog::Handle parent) {
     dialog::addControl(window, c.id, c.text, c.x, c.y, c.width, c.height, k.style, k.exStyle,
                        k.kind);
   }
+  // Each code box is named by its symbol's label; the label of ñ names none.
+  for (const auto& symbol : codetable::Symbols)
+    dialog::setControlLabel(window, symbol.codeBoxId, symbol.labelId);
 
   const int gridFont = dialog::createFont("MS Sans Serif", 10, dialog::kFontBold, 0, 0, 0);
   const int buttonFont = dialog::createFont("MS Sans Serif", 8, dialog::kFontBold, 0, 0, 0);

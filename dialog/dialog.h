@@ -123,6 +123,9 @@ constexpr Colour rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 // dialog units. Style 0 means the default pop-up dialog style (0x80C000D4);
 // DS_SETFONT, DS_NOFAILCREATE and DS_3DLOOK are always set, WS_VISIBLE and
 // DS_SYSMODAL always cleared; kDefaultPosition in x or y centres the window.
+// Assistive tools hear the title as its name; on Qt the window reports the
+// role of a dialog when it has WS_POPUP or DS_MODALFRAME and of a frame
+// otherwise (Win32 windows are dialogs of the platform's own class).
 // Returns 0 if the platform refused.
 Handle createWindow(Handle parent, std::string_view title, std::int32_t x, std::int32_t y,
                     std::int32_t width, std::int32_t height, std::uint32_t style,
@@ -172,6 +175,34 @@ void setControlText(Handle control, std::string_view text);
 void setControlColor(Handle window, std::uint16_t id, Colour text, Colour background);
 // Repaints the control before returning.
 void redrawControl(Handle control);
+
+// --- Accessibility ----------------------------------------------------------
+// What screen readers and other assistive tools learn about the controls.
+
+// Says that the label `labelId` names the control `controlId`: assistive
+// tools announce the control by the label's text, now and after the label's
+// text changes. Call it once both controls exist; a control has one label.
+// Backends must:
+//  - Qt: make the label the control's buddy and give the control the label's
+//    text as its accessible name, so that AT-SPI reports the name and a
+//    labelled-by relation;
+//  - Win32: move the label right before the control in z-order, since MSAA
+//    and UI Automation name a control by the static text before it
+//    (GW_HWNDPREV). Labels take no focus, so the tab order of the focusable
+//    controls, which follows z-order, stays as created.
+void setControlLabel(Handle window, std::uint16_t controlId, std::uint16_t labelId);
+
+// Marks a text box as holding an entry that is not valid, or valid again, so
+// that assistive tools announce it; `description` gives the words they say
+// while it is marked. Nothing drawn changes: colours are the program's.
+// Backends must:
+//  - Qt: give the box that description, which AT-SPI reports and screen
+//    readers read out after the name, and clear it when valid again. Qt's
+//    AT-SPI bridge sets no invalid-entry state (STATE_INVALID_ENTRY) for any
+//    widget, so the description is what a screen reader can hear;
+//  - Win32: only keep the mark. MSAA has no state for an invalid entry, and
+//    the program tells every user in words as well.
+void setControlInvalid(Handle window, std::uint16_t id, bool invalid, std::string_view description);
 
 // --- Focus and window state (used by the program's callbacks) ---------------
 

@@ -37,9 +37,16 @@ void typeText(Handle control, std::string_view text);
 // Puts UTF-8 text on the clipboard and pastes it into the control.
 void pasteText(Handle control, std::string_view text);
 
-enum class Key { Enter, Escape, Tab, ShiftTab };
+enum class Key { Enter, Escape, Tab, ShiftTab, F10, Alt, Up, Down };
 // A key pressed while `control` (a control or a window) has the focus.
 void pressKey(Handle control, Key key);
+// Keys pressed one after another, the first while `control` has the focus,
+// each of the others wherever the focus is by then: an open menu takes them
+// as a user's keys would reach it. Alt is pressed and released on its own.
+void pressKeys(Handle control, const std::vector<Key>& keys);
+// True while a menu of the window is open or its menu bar is entered from
+// the keyboard.
+bool isMenuActive(Handle window);
 // A mouse click on a push button.
 void clickButton(Handle window, std::uint16_t id);
 // Chooses an entry of the window's menu as a user would. A disabled entry

@@ -563,6 +563,87 @@ TEST_F(ProgramFlow, AutorShowsTheAboutBox) {
   });
 }
 
+// Naming the boxes by their labels moves no focusable control: Tab visits
+// the code boxes in the order they were made, then the buttons, and wraps.
+TEST_F(ProgramFlow, TabVisitsTheControlsInTheirFixedOrder) {
+  // The code boxes in creation order, not in symbol order.
+  const std::vector<std::uint16_t> configuratorOrder = {
+      1006, 1007, 1009, 1011, 1013, 1015, 1017,       1019,     1021,        1023,
+      1025, 1027, 1029, 1031, 1032, 1036, 1038,       1040,     1042,        1044,
+      1046, 1048, 1050, 1053, 1055, 1056, 1058,       1060,     1062,        1064,
+      1066, 1068, 1070, 1072, 1074, 1077, ID_GUARDAR, ID_SALIR, ID_RESETEAR, 1006};
+  const auto visit = [](dialog::Handle window, std::size_t presses) {
+    std::vector<std::uint16_t> order;
+    const auto idOfFocus = [window]() -> std::uint16_t {
+      const dialog::Handle focus = dialog::focusedControl();
+      for (std::uint16_t id = 1001; id <= 1082; ++id)
+        if (focus && dialog::controlHandle(window, id) == focus) return id;
+      return 0;
+    };
+    order.push_back(idOfFocus());
+    for (std::size_t i = 0; i < presses; ++i) {
+      dt::pressKey(dialog::focusedControl(), dt::Key::Tab);
+      order.push_back(idOfFocus());
+    }
+    return order;
+  };
+  run({
+      [&] {
+        EXPECT_EQ(visit(program::mainWindow, 2),
+                  (std::vector<std::uint16_t>{ID_INPUT, ID_RESULT, ID_INPUT}));
+      },
+      openConfigurator(),
+      [&] {
+        EXPECT_EQ(visit(program::configuratorWindow, configuratorOrder.size() - 1),
+                  configuratorOrder);
+      },
+      clickInConfigurator(ID_SALIR),
+      chooseInMain(IDM_SALIR),
+  });
+}
+
+// The menu with the keyboard alone. F10 or Alt on its own enters the menu
+// bar and Down opens "Operaciones" on its first entry; Up from there wraps to
+// the last entries. Escape leaves the menu without choosing.
+TEST_F(ProgramFlow, EveryCommandIsReachedWithTheKeyboardAlone) {
+  using K = dt::Key;
+  writeBytes(configFile(), expectedRecord(kCodes));
+  const auto about = one(app::aboutText(), "Programador");
+  const auto pressAnswering = [](std::vector<K> keys) {
+    dt::answerMessageBoxes(1);
+    dt::pressKeys(program::mainWindow, keys);
+    return answered();
+  };
+  run({
+      [&] {
+        EXPECT_EQ(pressAnswering({K::F10, K::Down, K::Up, K::Up, K::Enter}), about);
+        EXPECT_FALSE(dt::isMenuActive(program::mainWindow));
+        EXPECT_EQ(pressAnswering({K::Alt, K::Down, K::Up, K::Up, K::Enter}), about);
+        EXPECT_FALSE(dt::isMenuActive(program::mainWindow));
+      },
+      [] {
+        // Escape closes the open menu, and then leaves the menu bar.
+        dialog::setControlText(mainControl(ID_INPUT), "hola");
+        dt::pressKeys(mainControl(ID_INPUT), {K::F10, K::Down, K::Escape, K::Escape});
+        EXPECT_FALSE(dt::isMenuActive(program::mainWindow));
+        EXPECT_EQ(mainText(ID_INPUT), "hola") << "Escape chose an entry";
+        EXPECT_TRUE(dt::takeAnsweredBoxes().empty());
+        // "Codificar Texto", the fourth entry, once a code is saved.
+        dt::pressKeys(mainControl(ID_INPUT),
+                      {K::F10, K::Down, K::Down, K::Down, K::Down, K::Enter});
+        EXPECT_EQ(mainText(ID_RESULT), encodedWith(kCodes, "hola"));
+        // "Nuevo", the first.
+        dt::pressKeys(mainControl(ID_INPUT), {K::Alt, K::Down, K::Enter});
+        EXPECT_EQ(mainText(ID_INPUT), "");
+        EXPECT_EQ(mainText(ID_RESULT), "");
+      },
+      // "Salir", the last, ends the program.
+      [] {
+        dt::pressKeys(program::mainWindow, {K::F10, K::Down, K::Up, K::Enter});
+      },
+  });
+}
+
 TEST_F(ProgramFlow, AFilePresentAtStartIsUsedWithoutTheConfigurator) {
   writeBytes(configFile(), expectedRecord(kCodes));
   run({

@@ -24,3 +24,12 @@ add_test(NAME startup_without_display
 set_tests_properties(startup_without_display PROPERTIES
   LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb;DISPLAY=:4093"
   PASS_REGULAR_EXPRESSION "no display can be reached.*exit code 255")
+
+# What assistive tools read, through Qt's own accessibility interfaces.
+velmora_gui_test(accessibility_qt_test SOURCES accessibility_qt_test.cpp LIBS app Qt6::Widgets)
+
+# A screen reader's view, end to end: the real program on Xvfb with an
+# accessibility bus, read through AT-SPI. Bounded: it can never hang a run.
+add_test(NAME atspi_screen_reader_view
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/atspi/run.sh $<TARGET_FILE:velmora>)
+set_tests_properties(atspi_screen_reader_view PROPERTIES LABELS gui TIMEOUT 90)

@@ -37,6 +37,12 @@ endfunction()
 # them, icons, the idle modal loop).
 velmora_gui_test(win32_backend_test SOURCES win32_backend_test.cpp LIBS user32 gdi32 comctl32)
 
+# Where MSAA finds the names of the program's text controls. uuid comes
+# before oleacc: both define IID_IAccessible, and libuuid's one object is
+# pulled in anyway for the known-folder ids of the OS services.
+velmora_gui_test(accessibility_win32_test SOURCES accessibility_win32_test.cpp
+                 LIBS app user32 uuid oleacc ole32 oleaut32)
+
 # A measurement, not a test: what an idle window costs (run by hand under
 # Wine, see docs/performance.md).
 add_executable(idle_loop_bench ${CMAKE_SOURCE_DIR}/bench/idle_loop_win32.cpp)

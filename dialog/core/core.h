@@ -103,6 +103,7 @@ struct ControlRecord {
   Colour textColour = -1;          // -1: not set
   Colour backgroundColour = -1;    // -1: not set
   std::uintptr_t brush = 0;        // backend's shared brush for the background
+  bool invalid = false;            // marked as holding an entry that is not valid
 };
 
 struct WindowRecord {

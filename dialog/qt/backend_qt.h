@@ -132,4 +132,7 @@ void releaseControls(core::WindowRecord& record);
 // Installs the event filter that gives keys their dialog meaning.
 void installKeyHandling();
 
+// Installs the factory of the accessible interfaces of the layer's windows.
+void installAccessibility();
+
 }  // namespace dialog::qt

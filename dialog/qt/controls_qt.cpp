@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -171,6 +172,20 @@ QWidget* makeControl(QWidget* parent, int kind, std::uint32_t style, const QStri
   }
 }
 
+// F10, or Alt on its own, enters the menu bar as on Windows, here by opening
+// its first menu; the arrow keys, Enter and Escape then work in the menu.
+bool openMenuBar(Window& window) {
+  QMenuBar* bar = window.menuBar();
+  if (!bar || !bar->isVisible()) return false;
+  for (QAction* title : bar->actions()) {
+    if (title->menu() && title->isVisible() && title->isEnabled()) {
+      bar->setActiveAction(title);
+      return true;
+    }
+  }
+  return false;
+}
+
 // Keys with a dialog meaning, seen before any control: Tab is left to Qt,
 // whose focus chain follows creation order like the dialog manager's.
 class KeyHandling : public QObject {
@@ -179,7 +194,14 @@ class KeyHandling : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() != QEvent::KeyPress) return false;
+    const QEvent::Type type = event->type();
+    // Alt that ends up elsewhere (Alt+Tab to another window, a click) was
+    // not Alt on its own.
+    if (type == QEvent::FocusOut || type == QEvent::WindowDeactivate ||
+        type == QEvent::MouseButtonPress)
+      altAlone_ = false;
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+      return false;
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!widget) return false;
     Window* window = dynamic_cast<Window*>(widget->window());
@@ -191,6 +213,18 @@ class KeyHandling : public QObject {
       return false;
 
     const auto* key = static_cast<QKeyEvent*>(event);
+    // Alt on its own is the layer's (below): the menu bar's own handling of
+    // it, which starts from this query, would compete with it.
+    if (type == QEvent::ShortcutOverride) return key->key() == Qt::Key_Alt;
+    if (type == QEvent::KeyRelease) {
+      // Alt pressed and released with no other key enters the menu bar as
+      // F10 does, whatever the style would make of it.
+      const bool altAlone = altAlone_ && key->key() == Qt::Key_Alt;
+      altAlone_ = false;
+      return altAlone && openMenuBar(*window);
+    }
+    // Qt leaves a modifier key's own bit out of its press.
+    altAlone_ = key->key() == Qt::Key_Alt && !(key->modifiers() & ~Qt::AltModifier);
     const Handle handle = window->handle();
     const Handle from = reinterpret_cast<Handle>(widget);
     const bool alt = key->modifiers() & Qt::AltModifier;
@@ -198,8 +232,16 @@ class KeyHandling : public QObject {
       closeCommand(handle);
       return true;
     }
+    if (key->key() == Qt::Key_F10 && !(key->modifiers() & ~Qt::KeypadModifier) &&
+        openMenuBar(*window))
+      return true;
     switch (key->key()) {
       case Qt::Key_Escape:
+        // A menu title still lit after its menu closed: Escape leaves the bar.
+        if (QMenuBar* bar = window->menuBar(); bar && bar->activeAction()) {
+          bar->setActiveAction(nullptr);
+          return true;
+        }
         sendCommand(handle, kIdCancel, 0, 0);
         return true;
       case Qt::Key_Return:
@@ -224,6 +266,9 @@ class KeyHandling : public QObject {
       return true;
     return false;
   }
+
+ private:
+  bool altAlone_ = false;  // Alt is down and no other key came since
 };
 
 }  // namespace
@@ -341,7 +386,11 @@ void setControlText(Handle control, std::string_view text) {
   if (QWidget* widget = controlOf(control)) {
     if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return area->setPlainText(value);
     if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->setText(value);
-    if (auto* label = qobject_cast<QLabel*>(widget)) return label->setText(value);
+    if (auto* label = qobject_cast<QLabel*>(widget)) {
+      // The control it names is announced by its new text.
+      if (QWidget* named = label->buddy()) named->setAccessibleName(value);
+      return label->setText(value);
+    }
     if (auto* button = qobject_cast<QPushButton*>(widget)) return button->setText(value);
     if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->setTitle(value);
   }

@@ -4,7 +4,8 @@ target_sources(dialog PRIVATE
   qt/window_qt.cpp
   qt/controls_qt.cpp
   qt/menu_qt.cpp
-  qt/startup_qt.cpp)
+  qt/startup_qt.cpp
+  qt/accessible_qt.cpp)
 target_link_libraries(dialog PRIVATE Qt6::Widgets)
 
 # The window icon "#200", compiled into the program.

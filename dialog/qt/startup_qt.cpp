@@ -93,6 +93,7 @@ Session::Session() {
   current->app->setQuitOnLastWindowClosed(false);
   measure(*current);
   installKeyHandling();
+  installAccessibility();
   trackActivation();
 }
 

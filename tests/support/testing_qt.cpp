@@ -190,9 +190,9 @@ void pasteText(Handle control, std::string_view text) {
   sendKey(target, Qt::Key_V, Qt::ControlModifier, QString());
 }
 
-void pressKey(Handle control, Key key) {
-  QWidget* target = keyTarget(control);
-  if (!target) return;
+namespace {
+
+void sendOneKey(QWidget* target, Key key) {
   switch (key) {
     case Key::Enter:
       return sendKey(target, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
@@ -202,7 +202,55 @@ void pressKey(Handle control, Key key) {
       return sendKey(target, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
     case Key::ShiftTab:
       return sendKey(target, Qt::Key_Backtab, Qt::ShiftModifier, QString());
+    case Key::F10:
+      return sendKey(target, Qt::Key_F10, Qt::NoModifier, QString());
+    case Key::Up:
+      return sendKey(target, Qt::Key_Up, Qt::NoModifier, QString());
+    case Key::Down:
+      return sendKey(target, Qt::Key_Down, Qt::NoModifier, QString());
+    case Key::Alt: {
+      // The window system asks whether a shortcut takes a key before it
+      // delivers the press; the menu bar watches Alt that way.
+      QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_Alt, Qt::AltModifier);
+      QApplication::sendEvent(target, &override);
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_Alt, Qt::AltModifier);
+      QApplication::sendEvent(target, &press);
+      QKeyEvent release(QEvent::KeyRelease, Qt::Key_Alt, Qt::NoModifier);
+      QApplication::sendEvent(target, &release);
+      return;
+    }
   }
+}
+
+// Where the next key goes: an open menu, else the focus widget of the
+// window. Offscreen, a menu that has closed can keep the application's focus.
+QWidget* currentKeyTarget(QWidget* window) {
+  if (QWidget* popup = QApplication::activePopupWidget()) return popup;
+  QWidget* focus = QApplication::focusWidget();
+  if (focus && focus->isVisible() && focus->window() == window) return focus;
+  focus = window->focusWidget();
+  return focus ? focus : window;
+}
+
+}  // namespace
+
+void pressKey(Handle control, Key key) {
+  if (QWidget* target = keyTarget(control)) sendOneKey(target, key);
+}
+
+void pressKeys(Handle control, const std::vector<Key>& keys) {
+  QWidget* first = keyTarget(control);
+  if (!first) return;
+  QWidget* window = first->window();
+  for (std::size_t i = 0; i < keys.size(); ++i)
+    sendOneKey(i == 0 ? first : currentKeyTarget(window), keys[i]);
+}
+
+bool isMenuActive(Handle window) {
+  qt::Window* w = qt::windowOf(window);
+  if (!w || !w->menuBar()) return false;
+  return qobject_cast<QMenu*>(QApplication::activePopupWidget()) || w->menuBar()->activeAction() ||
+         w->menuBar()->hasFocus();
 }
 
 void clickButton(Handle window, std::uint16_t id) {

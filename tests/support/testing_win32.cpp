@@ -309,8 +309,65 @@ void pressKey(Handle control, Key key) {
       win32::processPendingEvents();
       return;
     }
+    case Key::F10:
+    case Key::Alt:
+    case Key::Up:
+    case Key::Down:
+      return pressKeys(control, {key});
   }
   win32::processPendingEvents();
+}
+
+void pressKeys(Handle control, const std::vector<Key>& keys) {
+  HWND target = toHwnd(control);
+  if (!IsWindow(target)) return;
+  focusFor(target);
+  HWND focus = keyTarget(target);
+  // All the keys wait in the queue before any is handled: a menu entered by
+  // one of them runs its own loop, which takes the rest from there.
+  for (Key key : keys) {
+    switch (key) {
+      case Key::Enter:
+        postKey(focus, VK_RETURN);
+        break;
+      case Key::Escape:
+        postKey(focus, VK_ESCAPE);
+        break;
+      case Key::Tab:
+        postKey(focus, VK_TAB);
+        break;
+      case Key::ShiftTab: {
+        // Shift held in the key state cannot wait in the queue: what came
+        // before is handled first.
+        win32::processPendingEvents();
+        const ShiftHeld shift;
+        postKey(keyTarget(target), VK_TAB);
+        win32::processPendingEvents();
+        break;
+      }
+      case Key::F10:
+        postKey(focus, VK_F10);
+        break;
+      case Key::Alt:
+        PostMessageW(focus, WM_SYSKEYDOWN, VK_MENU, keyData(VK_MENU, false, true));
+        PostMessageW(focus, WM_SYSKEYUP, VK_MENU, keyData(VK_MENU, true));
+        break;
+      case Key::Up:
+        postKey(focus, VK_UP);
+        break;
+      case Key::Down:
+        postKey(focus, VK_DOWN);
+        break;
+    }
+  }
+  win32::processPendingEvents();
+}
+
+bool isMenuActive(Handle window) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(toHwnd(window), nullptr), &info)) return false;
+  return info.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE);
 }
 
 void clickButton(Handle window, std::uint16_t id) {
