@@ -253,8 +253,18 @@ bool fileExists(const std::string& path) {
   return dialog::os::pathExists(path);
 }
 
-std::string configFilePath(std::string_view programDir) {
-  return std::string(programDir) + std::string(kConfigFileName);
+std::string configFolder(std::string_view programDir, KeyLocation where) {
+  if (where == KeyLocation::BesideProgram) return std::string(programDir);
+  const std::string base = dialog::os::userConfigFolder();
+  if (base.empty()) return std::string(programDir);
+  const std::string folder = base + dialog::os::kSeparator + std::string(kUserFolderName);
+  // A folder that cannot be made shows itself when saving fails.
+  dialog::os::makeFolders(folder);
+  return folder + dialog::os::kSeparator;
+}
+
+std::string configFilePath(std::string_view programDir, KeyLocation where) {
+  return configFolder(programDir, where) + std::string(kConfigFileName);
 }
 
 }  // namespace codetable

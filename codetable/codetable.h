@@ -112,6 +112,26 @@ std::array<bool, kSymbolCount> faultyCodes(const Codes& codes);
 // UTF-8 sequence counts as one character.
 std::string cutText(std::string_view text);
 
+// Where the configuration file lies.
+enum class KeyLocation {
+  BesideProgram,     // in programDir, the program's own folder
+  UserConfigFolder,  // in the user's configuration folder, under "velmora"
+};
+#if !defined(VELMORA_PORTABLE)
+#error "VELMORA_PORTABLE comes from the codetable library's compile definitions"
+#endif
+// This build's choice: portable builds (the build-folder program, the Windows
+// .exe and zip) keep the file beside the program, installed builds in the
+// user's configuration folder, where an ordinary user can write.
+inline constexpr KeyLocation kKeyLocation =
+    VELMORA_PORTABLE ? KeyLocation::BesideProgram : KeyLocation::UserConfigFolder;
+// The name of Velmora's own folder inside the user's configuration folder.
+#if defined(_WIN32)
+inline constexpr std::string_view kUserFolderName = "Velmora";
+#else
+inline constexpr std::string_view kUserFolderName = "velmora";
+#endif
+
 // The directory of the running program, with its trailing separator.
 std::string programDir();
 // The directory part of a path, up to and including its last separator;
@@ -119,7 +139,15 @@ std::string programDir();
 std::string directoryOf(std::string_view path);
 // True for any existing path, a folder included. UTF-8.
 bool fileExists(const std::string& path);
-// programDir followed directly by the file name.
-std::string configFilePath(std::string_view programDir);
+// The folder that holds the configuration file, with its trailing separator.
+// BesideProgram: `programDir` itself. UserConfigFolder: the user's
+// configuration folder (dialog::os::userConfigFolder) followed by
+// kUserFolderName; that folder is made, private to the user, when it is
+// missing. When the platform cannot tell the user's folder (no home folder at
+// all), the rule falls back to `programDir`, never to the current directory.
+std::string configFolder(std::string_view programDir, KeyLocation where = kKeyLocation);
+// configFolder followed directly by the file name: the one rule for the
+// configuration file's path.
+std::string configFilePath(std::string_view programDir, KeyLocation where = kKeyLocation);
 
 }  // namespace codetable

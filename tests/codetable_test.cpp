@@ -5,11 +5,13 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <future>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <thread>
@@ -643,7 +645,7 @@ TEST(Save, LongAndNonAsciiPathsWork) {
   const SaveOutcome outcome = saveConfigurationFile(file, identityCodes(), record, tables);
   ASSERT_TRUE(outcome.ok()) << errorMessage(outcome);
   EXPECT_TRUE(fileExists(file));
-  EXPECT_EQ(configFilePath(directoryOf(file)), file);
+  EXPECT_EQ(configFilePath(directoryOf(file), KeyLocation::BesideProgram), file);
   ConfigRecord loadedRecord{};
   Tables loaded;
   const auto codes = loadConfigurationFile(file, loadedRecord, loaded);
@@ -725,7 +727,7 @@ TEST(Paths, ProgramDirIsTheFolderOfThisTest) {
   EXPECT_TRUE(fs::is_directory(pathOf(dir)));
   EXPECT_TRUE(fs::exists(pathOf(dir + "codetable_test")) ||
               fs::exists(pathOf(dir + "codetable_test.exe")));
-  EXPECT_EQ(configFilePath(dir), dir + "a06b7c83f59d14e2.log");
+  EXPECT_EQ(configFilePath(dir, KeyLocation::BesideProgram), dir + "a06b7c83f59d14e2.log");
 }
 
 TEST(Paths, DirectoryOfKeepsTheLastSeparator) {
@@ -764,5 +766,147 @@ TEST(Paths, FileExistsForAnythingThere) {
   EXPECT_TRUE(fileExists("/dev/null"));
 #endif
 }
+
+// --- Where the key file lies -------------------------------------------------
+
+TEST(KeyLocation, BesideProgramIsProgramDirAndTheName) {
+  const struct {
+    std::string_view dir, path;
+  } cases[] = {
+      {"/opt/velmora/", "/opt/velmora/a06b7c83f59d14e2.log"},
+      {"", "a06b7c83f59d14e2.log"},
+      {"C:\\Archivos\\", "C:\\Archivos\\a06b7c83f59d14e2.log"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(configFilePath(c.dir, KeyLocation::BesideProgram), c.path);
+    EXPECT_EQ(configFolder(c.dir, KeyLocation::BesideProgram), c.dir);
+  }
+}
+
+#if !defined(_WIN32)
+// Sets or unsets an environment variable for one scope, then restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value != nullptr)
+      ::setenv(name, value, 1);
+    else
+      ::unsetenv(name);
+  }
+  ~ScopedEnv() {
+    if (old_)
+      ::setenv(name_, old_->c_str(), 1);
+    else
+      ::unsetenv(name_);
+  }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+unsigned modeOf(const fs::path& path) {
+  struct stat info;
+  return ::stat(path.c_str(), &info) == 0 ? static_cast<unsigned>(info.st_mode & 07777) : 0u;
+}
+
+// The installed rule: $XDG_CONFIG_HOME/velmora/ when the variable holds an
+// absolute path, otherwise $HOME/.config/velmora/; the folders that are
+// missing get made, private to the user, and the file itself is saved there.
+TEST(KeyLocation, UserConfigFolderFollowsXdgConfigHome) {
+  const struct {
+    const char* name;
+    const char* xdg;   // relative to the test folder when it starts with '@'
+    const char* home;  // the same
+    const char* folder;
+  } cases[] = {
+      {"set", "@cfg", "@home", "cfg/velmora"},
+      {"set, trailing slashes", "@cfg//", "@home", "cfg/velmora"},
+      {"set, already there", "@home", "@home", "home/velmora"},
+      {"unset", nullptr, "@home", "home/.config/velmora"},
+      {"empty", "", "@home", "home/.config/velmora"},
+      {"relative", "cfg", "@home", "home/.config/velmora"},
+      {"relative with a dot", "./cfg", "@home/", "home/.config/velmora"},
+      {"deep and missing", "@a/b/c", "@home", "a/b/c/velmora"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string root = utf8Of(dir.path());
+    fs::create_directory(dir.path() / "home");
+    fs::permissions(dir.path() / "home", fs::perms(0755));
+    const auto expand = [&](const char* value) -> std::optional<std::string> {
+      if (value == nullptr) return std::nullopt;
+      return value[0] == '@' ? root + "/" + (value + 1) : std::string(value);
+    };
+    const auto xdg = expand(c.xdg), home = expand(c.home);
+    ScopedEnv xdgEnv("XDG_CONFIG_HOME", xdg ? xdg->c_str() : nullptr);
+    ScopedEnv homeEnv("HOME", home ? home->c_str() : nullptr);
+
+    const fs::path folder = dir.path() / c.folder;
+    const std::string path = configFilePath("/usr/bin/", KeyLocation::UserConfigFolder);
+    EXPECT_EQ(path, utf8Of(folder) + "/a06b7c83f59d14e2.log");
+    EXPECT_EQ(configFolder("/usr/bin/", KeyLocation::UserConfigFolder), utf8Of(folder) + "/");
+    ASSERT_TRUE(fs::is_directory(folder));
+    // Every folder the rule made is 0700; the ones that were there keep
+    // their mode.
+    for (fs::path made = folder; made != dir.path() / "home" && made != dir.path();
+         made = made.parent_path())
+      EXPECT_EQ(modeOf(made), 0700u) << made;
+    EXPECT_EQ(modeOf(dir.path() / "home"), 0755u);
+
+    ConfigRecord record{};
+    Tables tables;
+    const SaveOutcome outcome = saveConfigurationFile(path, identityCodes(), record, tables);
+    ASSERT_TRUE(outcome.ok()) << errorMessage(outcome);
+    EXPECT_TRUE(fs::is_regular_file(folder / kConfigFileName));
+  }
+}
+
+TEST(KeyLocation, HomeComesFromTheUserDatabaseWhenHomeIsNotAbsolute) {
+  // HOME unset or relative: the user database still knows the home folder.
+  ScopedEnv xdgEnv("XDG_CONFIG_HOME", nullptr);
+  ScopedEnv homeEnv("HOME", "relative/home");
+  const std::string folder = dialog::os::userConfigFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.front(), '/');
+  EXPECT_TRUE(folder.ends_with("/.config")) << folder;
+}
+
+TEST(KeyLocation, UnmakeableFolderLetsSavingReportIt) {
+  TempDir dir;
+  writeBytes(dir.path() / "file", "x");
+  ScopedEnv xdgEnv("XDG_CONFIG_HOME", utf8Of(dir.path() / "file").c_str());
+  const std::string path = configFilePath("/usr/bin/", KeyLocation::UserConfigFolder);
+  EXPECT_EQ(path, utf8Of(dir.path() / "file" / "velmora" / kConfigFileName));
+  EXPECT_FALSE(dialog::os::makeFolders(utf8Of(dir.path() / "file" / "velmora")));
+  ConfigRecord record{};
+  Tables tables;
+  const SaveOutcome outcome = saveConfigurationFile(path, identityCodes(), record, tables);
+  EXPECT_EQ(outcome.code, 52) << errorMessage(outcome);
+}
+#else
+TEST(KeyLocation, UserConfigFolderIsRoamingAppData) {
+  const std::string base = dialog::os::userConfigFolder();
+  ASSERT_FALSE(base.empty());
+  EXPECT_NE(base.back(), '\\');
+  const std::string path = configFilePath("C:\\Archivos\\", KeyLocation::UserConfigFolder);
+  EXPECT_EQ(path, base + "\\Velmora\\a06b7c83f59d14e2.log");
+  EXPECT_TRUE(fs::is_directory(pathOf(base + "\\Velmora")));
+}
+
+TEST(KeyLocation, MakeFoldersMakesEveryMissingLevel) {
+  TempDir dir;
+  const std::string deep = utf8Of(dir.path() / "a" / "b" / "c");
+  EXPECT_TRUE(dialog::os::makeFolders(deep));
+  EXPECT_TRUE(fs::is_directory(pathOf(deep)));
+  EXPECT_TRUE(dialog::os::makeFolders(deep));  // already there
+  writeBytes(dir.path() / "file", "x");
+  EXPECT_FALSE(dialog::os::makeFolders(utf8Of(dir.path() / "file" / "below")));
+}
+#endif
 
 }  // namespace

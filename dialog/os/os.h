@@ -21,6 +21,20 @@ inline constexpr char kSeparator = '\\';
 inline constexpr char kSeparator = '/';
 #endif
 
+// The user's own folder for program settings, UTF-8, with no trailing
+// separator. On Linux and other POSIX systems: $XDG_CONFIG_HOME when it holds
+// an absolute path, otherwise the home folder ($HOME, or the user database
+// when that is unset or not absolute) followed by "/.config". On Windows: the
+// roaming application-data folder (%APPDATA%). Empty if the platform cannot
+// tell. Reads the environment each time; creates nothing.
+std::string userConfigFolder();
+
+// Makes the folder at `path`, UTF-8, together with any missing folder above
+// it; the folders it makes are private to the user (mode 0700 on POSIX,
+// inheriting the parent's access rules on Windows). Folders that already
+// exist are left as they are. True when `path` is a folder afterwards.
+bool makeFolders(const std::string& path);
+
 // True when the path names anything that exists: a file, a folder, a device.
 // Never reports an error.
 bool pathExists(const std::string& path);
@@ -61,7 +75,7 @@ enum class FileError {
   BadHandle,         // the platform called the file handle invalid
   InvalidParameter,  // the platform refused a parameter
   OutOfMemory,
-  Other,             // anything else
+  Other,  // anything else
 };
 
 // Replaces the file at `path` with exactly `bytes`, durably and atomically:

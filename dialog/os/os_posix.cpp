@@ -2,10 +2,12 @@
 // path from /proc, and file access that never blocks and never half-writes.
 #include <errno.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -92,6 +94,45 @@ std::string programFilePath() {
       return std::string(buffer.data(), static_cast<std::size_t>(n));
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::string userConfigFolder() {
+  // Relative values are ignored, as the XDG base directory rules ask: they
+  // would name a different folder for every working directory.
+  const auto absolute = [](const char* value) { return value != nullptr && value[0] == '/'; };
+  // Without its trailing slashes; the root folder becomes empty, so that
+  // appending "/name" never doubles a slash.
+  const auto trimmed = [](std::string folder) {
+    while (!folder.empty() && folder.back() == '/') folder.pop_back();
+    return folder;
+  };
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  if (absolute(config)) {
+    const std::string folder = trimmed(config);
+    return folder.empty() ? "/" : folder;
+  }
+  const char* home = std::getenv("HOME");
+  if (!absolute(home)) {
+    const struct passwd* user = ::getpwuid(::getuid());
+    home = user != nullptr ? user->pw_dir : nullptr;
+    if (!absolute(home)) return {};
+  }
+  return trimmed(home) + "/.config";
+}
+
+bool makeFolders(const std::string& path) {
+  struct stat info;
+  if (::stat(path.c_str(), &info) == 0) return S_ISDIR(info.st_mode);
+  if (path.empty()) return false;
+  // Each missing folder from the top down; mkdir refusing one that another
+  // process made meanwhile (EEXIST) is no failure.
+  for (std::size_t cut = path.find('/', 1);; cut = path.find('/', cut + 1)) {
+    const std::string part = path.substr(0, cut);
+    if (!part.empty() && part.back() != '/' && ::mkdir(part.c_str(), 0700) != 0 && errno != EEXIST)
+      return false;
+    if (cut == std::string::npos) break;
+  }
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 bool pathExists(const std::string& path) {

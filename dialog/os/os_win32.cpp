@@ -7,6 +7,8 @@
 #define WIN32_LEAN_AND_MEAN
 #endif
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shlobj.h>
 
 #include <atomic>
 #include <string>
@@ -100,6 +102,46 @@ std::string programFilePath() {
     if (buffer.size() >= 32768 * 2) return {};
     buffer.resize(buffer.size() * 2);
   }
+}
+
+std::string userConfigFolder() {
+  // The shell's answer first; %APPDATA% only when the shell has none, as
+  // under a service account with no profile loaded.
+  PWSTR known = nullptr;
+  std::string folder;
+  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &known)))
+    folder = narrow(known);
+  CoTaskMemFree(known);
+  if (folder.empty()) {
+    const wchar_t* appData = _wgetenv(L"APPDATA");
+    if (appData != nullptr) folder = narrow(appData);
+  }
+  while (folder.size() > 3 && (folder.back() == '\\' || folder.back() == '/')) folder.pop_back();
+  return folder;
+}
+
+bool makeFolders(const std::string& path) {
+  const auto isFolder = [](const std::wstring& wide) {
+    const DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  };
+  const std::wstring wide = widePath(path);
+  if (wide.empty()) return false;
+  if (isFolder(wide)) return true;
+  // Each missing folder from the top down, after the drive or the share;
+  // CreateDirectoryW refusing one that exists already is no failure.
+  std::size_t start = 0;
+  if (wide.rfind(L"\\\\?\\", 0) == 0) start = 4;
+  for (std::size_t cut = wide.find_first_of(L"\\/", start + 3);;
+       cut = wide.find_first_of(L"\\/", cut + 1)) {
+    const std::wstring part = wide.substr(0, cut);
+    if (!part.empty() && part.back() != L'\\' && part.back() != L'/' && !isFolder(part) &&
+        !CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+      return false;
+    if (cut == std::wstring::npos) break;
+  }
+  SetLastError(ERROR_SUCCESS);
+  return isFolder(wide);
 }
 
 bool pathExists(const std::string& path) {
