@@ -70,13 +70,14 @@ std::string directoryPart(const std::string& path) {
   return path.substr(0, cut);
 }
 
-// Creates a fresh file beside `path`, never reusing an existing name.
+// Creates a fresh file beside `path`, never reusing an existing name; only
+// the user may read the key file it becomes.
 int createTempBeside(const std::string& path, std::string& tempPath) {
   static std::atomic<unsigned> counter{0};
   for (int attempt = 0; attempt < 100; ++attempt) {
     tempPath = path + ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
     const int fd =
-        ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+        ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   errno = EEXIST;
