@@ -2,6 +2,8 @@
 # Velmora's two set-up commands, for a Debian 12 machine as root:
 #   ./velmora.sh run    installs what is missing, builds and starts Velmora
 #   ./velmora.sh test   installs what is missing, builds and runs every test
+# and one more:
+#   ./velmora.sh package  builds the packages under build/ and prints their paths
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -9,6 +11,10 @@ cd "$(dirname "$0")"
 build_packages=(cmake ninja-build g++ ccache qt6-base-dev fonts-liberation)
 test_packages=(googletest libgtest-dev xvfb xauth clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine weston qt6-wayland)
+# The Debian package: building it (icons drawn by Python, dependencies from
+# dpkg-shlibdeps) and checking it.
+package_packages=(python3 dpkg-dev file fakeroot)
+package_test_packages=(lintian desktop-file-utils appstream xvfb xauth xdotool)
 
 install_missing() {
   local missing=()
@@ -53,8 +59,23 @@ fuzz() {
   done
 }
 
+# The installed build (key file in the user's configuration folder) as a
+# Debian package, in build/package-linux/packages/.
+build_packages_only() {
+  cmake --preset package-linux >/dev/null
+  cmake --build --preset package-linux -j "$jobs"
+  cpack --preset package-linux >/dev/null
+}
+
+package() {
+  install_missing "${build_packages[@]}" "${package_packages[@]}"
+  build_packages_only
+  ls -1 "$PWD"/build/package-linux/packages/*.deb
+}
+
 test_all() {
-  install_missing "${build_packages[@]}" "${test_packages[@]}"
+  install_missing "${build_packages[@]}" "${test_packages[@]}" "${package_packages[@]}" \
+    "${package_test_packages[@]}"
   echo "== Linux, Qt backend"
   cmake --preset linux -DVELMORA_TESTS=ON >/dev/null
   cmake --build --preset linux -j "$jobs"
@@ -72,13 +93,18 @@ test_all() {
   cmake --preset windows >/dev/null
   cmake --build --preset windows -j "$jobs"
   ctest --preset windows
+
+  echo "== The Debian package"
+  build_packages_only
+  tests/package_test.sh build/package-linux/packages/velmora_*_amd64.deb
 }
 
 case "${1:-}" in
   run) run ;;
   test) test_all ;;
+  package) package ;;
   *)
-    echo "usage: $0 run|test" >&2
+    echo "usage: $0 run|test|package" >&2
     exit 2
     ;;
 esac
