@@ -18,6 +18,7 @@ XDG_RUNTIME_DIR=$runtime weston --backend=headless-backend.so --socket="$socket"
   --width=1280 --height=1024 --idle-time=0 --no-config >"$runtime/weston.log" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true; rm -rf "$runtime"' EXIT
+trap 'exit 143' TERM INT
 waited=0
 while [ ! -S "$runtime/$socket" ]; do
   if ! kill -0 "$server" 2>/dev/null || [ "$waited" -ge 100 ]; then

@@ -38,12 +38,15 @@ HOME=$work/home XDG_CONFIG_HOME=$work/home/config VELMORA=$root/usr/bin/velmora 
   timeout 120 "$here/cmake/run-xvfb.sh" sh -eu -c '
   QT_QPA_PLATFORM=xcb "$VELMORA" &
   app=$!
-  # xdotool waits for each window; the keys go to the focused box.
-  main=$(xdotool search --sync --onlyvisible --name "^Velmora$" | head -n 1)
+  # xdotool waits for each window (at most 20 s); the keys go to the
+  # focused box.
+  window() { timeout 20 xdotool search --sync --onlyvisible --name "$1" | head -n 1; }
+  main=$(window "^Velmora$")
+  [ -n "$main" ]
   xdotool mousemove --window "$main" 40 10 click 1
   sleep 0.5
   xdotool key Down Down Return   # Operaciones > Configurador
-  xdotool search --sync --onlyvisible --name "^Configurador$" >/dev/null
+  [ -n "$(window "^Configurador$")" ]
   sleep 0.5
   # One distinct character per box, in the boxes tab order; the Tab after
   # the last box lands on "Guardar".
@@ -52,7 +55,7 @@ HOME=$work/home XDG_CONFIG_HOME=$work/home/config VELMORA=$root/usr/bin/velmora 
     xdotool key Tab
   done
   xdotool key space              # Guardar
-  xdotool search --sync --onlyvisible --name "^Programador$" >/dev/null
+  [ -n "$(window "^Programador$")" ]
   xdotool key Return             # the box that says it was saved
   sleep 0.5
   kill "$app"
