@@ -1,38 +1,16 @@
 # Installing Velmora on Linux, and its Debian package (CPack, DEB generator).
 # Included from the top CMakeLists.txt on everything but Windows.
 #
-# Another program adds itself with
+# Another program lands in the same package with, in its own CMakeLists.txt,
 #   install(TARGETS name RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-#   velmora_man_page(path/to/name.1)
-# and lands in the same package.
-include(GNUInstallDirs)
+#   velmora_man_page(name.1)
+# (velmora_man_page comes from VelmoraInstall.cmake).
+install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+velmora_man_page(resources/velmora.1)
 
 # One reverse-DNS id for the desktop entry, the icon and the AppStream data.
 set(VELMORA_APP_ID io.github.velmora.Velmora)
 set(VELMORA_RESOURCES ${CMAKE_SOURCE_DIR}/resources)
-set(VELMORA_DATA_DIR ${CMAKE_BINARY_DIR}/data)
-
-find_program(GZIP_PROGRAM gzip REQUIRED)
-# Installed files that are generated (compressed pages, icons, the changelog)
-# are built with the program.
-add_custom_target(velmora_data ALL)
-
-# velmora_man_page(FILE): installs the manual page FILE (name.section),
-# compressed as Debian wants it (gzip -9n: no name, no time stamp).
-function(velmora_man_page file)
-  get_filename_component(name ${file} NAME)
-  string(REGEX REPLACE ".*\\.([0-9])$" "\\1" section ${name})
-  set(output ${VELMORA_DATA_DIR}/man/${name}.gz)
-  add_custom_command(OUTPUT ${output}
-    COMMAND ${CMAKE_COMMAND} -E make_directory ${VELMORA_DATA_DIR}/man
-    COMMAND ${GZIP_PROGRAM} -9n -c ${CMAKE_CURRENT_SOURCE_DIR}/${file} > ${output}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${file} VERBATIM)
-  target_sources(velmora_data PRIVATE ${output})
-  install(FILES ${output} DESTINATION ${CMAKE_INSTALL_MANDIR}/man${section})
-endfunction()
-
-install(TARGETS velmora RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-velmora_man_page(resources/velmora.1)
 
 # A portable build keeps its key file beside the program, and /usr/bin is no
 # place for that: only the installed build (VELMORA_PORTABLE=OFF, the preset
@@ -40,6 +18,11 @@ velmora_man_page(resources/velmora.1)
 if(VELMORA_PORTABLE)
   return()
 endif()
+
+# Installed files that are generated (icons, the changelog) are built with
+# the program.
+add_custom_target(velmora_data ALL)
+find_program(GZIP_PROGRAM gzip REQUIRED)
 
 install(FILES ${VELMORA_RESOURCES}/${VELMORA_APP_ID}.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
