@@ -9,8 +9,12 @@ cd "$(dirname "$0")"
 # Debian packages, by what needs them.
 build_packages=(cmake ninja-build g++ ccache qt6-base-dev fonts-liberation)
 test_packages=(googletest libgtest-dev xvfb xauth clang libclang-rt-14-dev
-  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine
+  g++-mingw-w64-x86-64-posix wine wine64 fonts-wine weston qt6-wayland
   at-spi2-core python3-pyatspi dbus-daemon)
+# The Debian package: building it (icons drawn by Python, dependencies from
+# dpkg-shlibdeps) and checking it.
+package_packages=(python3 dpkg-dev file fakeroot)
+package_test_packages=(lintian desktop-file-utils appstream xvfb xauth xdotool)
 # The Windows packages: the portable zip (CPack) and the installer (makensis).
 windows_package_packages=(g++-mingw-w64-x86-64-posix nsis)
 
@@ -72,8 +76,28 @@ package_windows() {
   echo "Windows installer:    $PWD/build/package-windows/velmora-$version-setup.exe"
 }
 
+# The installed build (key file in the user's configuration folder) as a
+# Debian package, in build/package-linux/packages/.
+build_packages_only() {
+  cmake --preset package-linux >/dev/null
+  cmake --build --preset package-linux -j "$jobs"
+  cpack --preset package-linux >/dev/null
+}
+
+package_linux() {
+  install_missing "${build_packages[@]}" "${package_packages[@]}"
+  build_packages_only
+  echo "Debian package:       $(ls -1 "$PWD"/build/package-linux/packages/velmora_*_amd64.deb)"
+}
+
+package() {
+  package_linux
+  package_windows
+}
+
 test_all() {
-  install_missing "${build_packages[@]}" "${test_packages[@]}" "${windows_package_packages[@]}"
+  install_missing "${build_packages[@]}" "${test_packages[@]}" "${package_packages[@]}" \
+    "${package_test_packages[@]}" "${windows_package_packages[@]}"
   echo "== Linux, Qt backend"
   cmake --preset linux -DVELMORA_TESTS=ON >/dev/null
   cmake --build --preset linux -j "$jobs"
@@ -93,12 +117,16 @@ test_all() {
   # The package tests install and unpack what the package command makes.
   package_windows
   VELMORA_REQUIRE_PACKAGES=1 ctest --preset windows
+
+  echo "== The Debian package"
+  build_packages_only
+  tests/package_test.sh build/package-linux/packages/velmora_*_amd64.deb
 }
 
 case "${1:-}" in
   run) run ;;
   test) test_all ;;
-  package) package_windows ;;
+  package) package ;;
   *)
     echo "usage: $0 run|test|package" >&2
     exit 2

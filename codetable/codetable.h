@@ -132,7 +132,7 @@ std::string cutText(std::string_view text);
 // Where the configuration file lies.
 enum class KeyLocation {
   BesideProgram,     // in programDir, the program's own folder
-  UserConfigFolder,  // in the user's configuration folder, under "velmora"
+  UserConfigFolder,  // in the user's configuration folder, under kUserFolderName
 };
 #if !defined(VELMORA_PORTABLE)
 #error "VELMORA_PORTABLE comes from the codetable library's compile definitions"

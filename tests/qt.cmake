@@ -1,5 +1,7 @@
 # The Qt backend's GUI tests run twice: on the offscreen platform and under
-# Xvfb, where activation is asynchronous and behaves differently.
+# Xvfb, where activation is asynchronous and behaves differently. The
+# program's flows also run a third time, as a Wayland client of a headless
+# Weston (velmora_wayland_test).
 add_library(dialog_testing STATIC support/testing_qt.cpp)
 target_link_libraries(dialog_testing PUBLIC dialog PRIVATE Qt6::Widgets Qt6::Test)
 velmora_warnings(dialog_testing)
@@ -33,3 +35,13 @@ velmora_gui_test(accessibility_qt_test SOURCES accessibility_qt_test.cpp LIBS ap
 add_test(NAME atspi_screen_reader_view
          COMMAND ${CMAKE_SOURCE_DIR}/tests/atspi/run.sh $<TARGET_FILE:velmora>)
 set_tests_properties(atspi_screen_reader_view PROPERTIES LABELS gui TIMEOUT 90)
+
+# velmora_wayland_test(NAME): runs a GUI test already registered with
+# velmora_gui_test under a headless Weston too. Only the program's flows do:
+# headless Weston has no seat, so nothing is ever active or focused there and
+# the dialog layer's own activation, focus and clipboard cases cannot hold.
+# Each step then waits out the layer's activation wait, hence the longer time.
+function(velmora_wayland_test name)
+  add_test(NAME ${name}_wayland COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-weston.sh $<TARGET_FILE:${name}>)
+  set_tests_properties(${name}_wayland PROPERTIES LABELS gui TIMEOUT 300)
+endfunction()

@@ -91,6 +91,9 @@ Session::Session() {
   current->app = new QApplication(argumentCount, arguments);
   starting = false;
   current->app->setQuitOnLastWindowClosed(false);
+  // The desktop entry's id, which Wayland compositors match the windows'
+  // app id against to show the entry's name and icon for them.
+  QGuiApplication::setDesktopFileName(QStringLiteral("io.github.velmora.Velmora"));
   measure(*current);
   installKeyHandling();
   installAccessibility();
