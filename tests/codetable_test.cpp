@@ -485,7 +485,7 @@ TEST(Load, LongFileWithRecordsAcrossReadBoundaries) {
 void expectNothingLoaded(const std::string& path, const std::function<void()>& unblock = {}) {
   std::promise<bool> done;
   std::future<bool> result = done.get_future();
-  std::thread([path, done = std::move(done)]() mutable {
+  std::thread loader([path, done = std::move(done)]() mutable {
     ConfigRecord record;
     record.fill(0x7F);
     Tables tables = dirtyTables();
@@ -493,12 +493,16 @@ void expectNothingLoaded(const std::string& path, const std::function<void()>& u
     const bool recordKept =
         std::all_of(record.begin(), record.end(), [](auto b) { return b == 0x7F; });
     done.set_value(!codes && empty(tables) && recordKept);
-  }).detach();
+  });
   if (result.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
     ADD_FAILURE() << "loading blocked on " << path;
     if (unblock) unblock();
-    return;  // a load that never ends is left behind; the process ends it
+    loader.detach();  // a load that never ends is left behind; the process ends it
+    return;
   }
+  // Joined, not detached: under Wine a new thread started while a detached
+  // one is still exiting can stall for good.
+  loader.join();
   EXPECT_TRUE(result.get()) << path;
 }
 
