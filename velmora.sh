@@ -37,7 +37,7 @@ fuzz() {
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz -j "$jobs"
   local seconds=${VELMORA_FUZZ_SECONDS:-20}
-  for name in load substitute; do
+  for name in load substitute substitute_simd; do
     local corpus log
     corpus=$(mktemp -d)
     log=$(mktemp)

@@ -1,0 +1,34 @@
+// The fast path of the substitution pass, for tables whose every cell holds
+// at most one byte: a scalar and a vector version of the same pass, exposed
+// so that tests and the fuzzer can hold them against each other. GUI-free.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace convert::detail {
+
+// The flattened table: for each of the 256 byte values, the byte it becomes
+// in the low 8 bits and, in bit 8, 1 if it is kept (0 for an empty cell).
+using ByteEntries = std::array<std::uint16_t, 256>;
+
+// The pass over `text` with the vector path when the processor has one, the
+// scalar path otherwise. This is what substituteText runs for such tables.
+std::string substituteAtMostOneByte(std::string_view text, const ByteEntries& entries);
+
+// The scalar pass, one byte per step.
+std::string substituteScalar(std::string_view text, const ByteEntries& entries);
+
+// True when this processor runs the vector path (AVX2).
+bool vectorPathAvailable();
+// The vector pass; only to be called when vectorPathAvailable(). Blocks that
+// hold a byte whose cell is empty, or a zero byte, go through the scalar pass.
+std::string substituteVector(std::string_view text, const ByteEntries& entries);
+
+// The number of bytes the vector pass hands to the scalar pass as a whole
+// when a block holds a byte it does not cover.
+inline constexpr std::size_t kVectorBlock = 512;
+
+}  // namespace convert::detail

@@ -1,0 +1,152 @@
+// The fast path of the substitution pass (every cell at most one byte), in a
+// scalar and an AVX2 version chosen at run time. GUI-free.
+//
+// Only the bytes 0x30 to 0x7F can change: every other byte is copied. The
+// vector step therefore looks each byte up in five 16-entry rows, one per
+// high nibble 3 to 7, with one shuffle each. A row's entry holds the input
+// byte XOR the byte it becomes, so that bytes outside the rows (whose lookups
+// all give 0) come out unchanged. A byte whose cell is empty would have to
+// vanish, which a fixed-width step cannot do: its entry makes it come out as
+// 0, and a block in which any output byte is 0 (an empty cell, or a zero
+// byte in the text) is done again, from the same place, by the scalar pass.
+#include <algorithm>
+#include <cstring>
+
+#include "convert/substitute_internal.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define VELMORA_HAVE_AVX2_PATH 1
+#endif
+
+namespace convert::detail {
+
+namespace {
+
+// Returns the number of bytes written to `out`, which has room for `size`.
+std::size_t scalarInto(const std::uint8_t* in, std::size_t size, const ByteEntries& entries,
+                       std::uint8_t* out) {
+  std::size_t i = 0, kept = 0;
+  // Four lookups per turn keep the loads in flight ahead of the stores.
+  for (; i + 4 <= size; i += 4) {
+    const std::uint16_t a = entries[in[i]], b = entries[in[i + 1]], c = entries[in[i + 2]],
+                        d = entries[in[i + 3]];
+    out[kept] = static_cast<std::uint8_t>(a);
+    kept += a >> 8;
+    out[kept] = static_cast<std::uint8_t>(b);
+    kept += b >> 8;
+    out[kept] = static_cast<std::uint8_t>(c);
+    kept += c >> 8;
+    out[kept] = static_cast<std::uint8_t>(d);
+    kept += d >> 8;
+  }
+  for (; i < size; ++i) {
+    const std::uint16_t e = entries[in[i]];
+    out[kept] = static_cast<std::uint8_t>(e);
+    kept += e >> 8;
+  }
+  return kept;
+}
+
+#ifdef VELMORA_HAVE_AVX2_PATH
+
+__attribute__((target("avx2"))) std::size_t avx2Into(const std::uint8_t* in, std::size_t size,
+                                                     const ByteEntries& entries,
+                                                     std::uint8_t* out) {
+  constexpr int kFirstRow = 3, kRows = 5;
+  alignas(32) std::uint8_t rows[kRows][32];
+  for (int row = 0; row < kRows; ++row) {
+    for (int low = 0; low < 16; ++low) {
+      const int value = (kFirstRow + row) * 16 + low;
+      const std::uint16_t entry = entries[static_cast<std::size_t>(value)];
+      const int becomes = (entry >> 8) != 0 ? (entry & 0xFF) : 0;
+      rows[row][low] = rows[row][16 + low] = static_cast<std::uint8_t>(value ^ becomes);
+    }
+  }
+  const __m256i row3 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[0]));
+  const __m256i row4 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[1]));
+  const __m256i row5 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[2]));
+  const __m256i row6 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[3]));
+  const __m256i row7 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[4]));
+  // XOR with the row's high nibble leaves 0..15 for the row's bytes; adding
+  // 0x70 with saturation sets bit 7, which makes the shuffle give 0, for
+  // every other byte.
+  const __m256i high3 = _mm256_set1_epi8(0x30), high4 = _mm256_set1_epi8(0x40),
+                high5 = _mm256_set1_epi8(0x50), high6 = _mm256_set1_epi8(0x60),
+                high7 = _mm256_set1_epi8(0x70);
+  const __m256i toIndex = _mm256_set1_epi8(0x70);
+  const __m256i zero = _mm256_setzero_si256();
+
+  std::size_t done = 0, kept = 0;
+  while (size - done >= 32) {
+    const std::size_t block = std::min(kVectorBlock, (size - done) & ~std::size_t{31});
+    __m256i smallest = _mm256_set1_epi8(-1);
+    for (std::size_t j = 0; j < block; j += 32) {
+      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + done + j));
+      __m256i x = _mm256_shuffle_epi8(row3, _mm256_adds_epu8(_mm256_xor_si256(v, high3), toIndex));
+      x = _mm256_or_si256(
+          x, _mm256_shuffle_epi8(row4, _mm256_adds_epu8(_mm256_xor_si256(v, high4), toIndex)));
+      x = _mm256_or_si256(
+          x, _mm256_shuffle_epi8(row5, _mm256_adds_epu8(_mm256_xor_si256(v, high5), toIndex)));
+      x = _mm256_or_si256(
+          x, _mm256_shuffle_epi8(row6, _mm256_adds_epu8(_mm256_xor_si256(v, high6), toIndex)));
+      x = _mm256_or_si256(
+          x, _mm256_shuffle_epi8(row7, _mm256_adds_epu8(_mm256_xor_si256(v, high7), toIndex)));
+      const __m256i o = _mm256_xor_si256(v, x);
+      smallest = _mm256_min_epu8(smallest, o);
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kept + j), o);
+    }
+    if (_mm256_movemask_epi8(_mm256_cmpeq_epi8(smallest, zero)) != 0)
+      kept += scalarInto(in + done, block, entries, out + kept);
+    else
+      kept += block;
+    done += block;
+  }
+  return kept + scalarInto(in + done, size - done, entries, out + kept);
+}
+
+#endif
+
+template <typename Pass>
+std::string runInto(std::string_view text, const ByteEntries& entries, Pass pass) {
+  std::string result;
+  result.resize(text.size());
+  const std::size_t kept = pass(reinterpret_cast<const std::uint8_t*>(text.data()), text.size(),
+                                entries, reinterpret_cast<std::uint8_t*>(result.data()));
+  result.resize(kept);
+  return result;
+}
+
+}  // namespace
+
+bool vectorPathAvailable() {
+#ifdef VELMORA_HAVE_AVX2_PATH
+  static const bool available = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+  }();
+  return available;
+#else
+  return false;
+#endif
+}
+
+std::string substituteScalar(std::string_view text, const ByteEntries& entries) {
+  return runInto(text, entries, scalarInto);
+}
+
+std::string substituteVector(std::string_view text, const ByteEntries& entries) {
+#ifdef VELMORA_HAVE_AVX2_PATH
+  return runInto(text, entries, avx2Into);
+#else
+  return substituteScalar(text, entries);
+#endif
+}
+
+std::string substituteAtMostOneByte(std::string_view text, const ByteEntries& entries) {
+  // Below one vector step there is nothing to gain.
+  if (text.size() >= 32 && vectorPathAvailable()) return substituteVector(text, entries);
+  return substituteScalar(text, entries);
+}
+
+}  // namespace convert::detail
