@@ -23,12 +23,11 @@ std::string substituteScalar(std::string_view text, const ByteEntries& entries);
 
 // True when this processor runs the vector path (AVX2).
 bool vectorPathAvailable();
-// The vector pass; only to be called when vectorPathAvailable(). Blocks that
-// hold a byte whose cell is empty, or a zero byte, go through the scalar pass.
+// The vector pass; only to be called when vectorPathAvailable(). It works in
+// steps of kVectorStep bytes; a tail shorter than that goes through the
+// scalar pass.
 std::string substituteVector(std::string_view text, const ByteEntries& entries);
 
-// The number of bytes the vector pass hands to the scalar pass as a whole
-// when a block holds a byte it does not cover.
-inline constexpr std::size_t kVectorBlock = 512;
+inline constexpr std::size_t kVectorStep = 32;
 
 }  // namespace convert::detail

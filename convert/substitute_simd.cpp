@@ -2,13 +2,14 @@
 // scalar and an AVX2 version chosen at run time. GUI-free.
 //
 // Only the bytes 0x30 to 0x7F can change: every other byte is copied. The
-// vector step therefore looks each byte up in five 16-entry rows, one per
+// vector step therefore looks 32 bytes up in five 16-entry rows, one per
 // high nibble 3 to 7, with one shuffle each. A row's entry holds the input
 // byte XOR the byte it becomes, so that bytes outside the rows (whose lookups
-// all give 0) come out unchanged. A byte whose cell is empty would have to
-// vanish, which a fixed-width step cannot do: its entry makes it come out as
-// 0, and a block in which any output byte is 0 (an empty cell, or a zero
-// byte in the text) is done again, from the same place, by the scalar pass.
+// all give 0) come out unchanged. A byte whose cell is empty comes out as 0;
+// since a cell's byte is never 0, such a 0 (from a byte that was not 0)
+// marks a byte to drop. A step without one stores its 32 bytes; a step with
+// one packs the kept bytes through a shuffle table, 8 at a time. The tail
+// shorter than a step goes through the scalar pass.
 #include <algorithm>
 #include <cstring>
 
@@ -50,9 +51,28 @@ std::size_t scalarInto(const std::uint8_t* in, std::size_t size, const ByteEntri
 
 #ifdef VELMORA_HAVE_AVX2_PATH
 
-__attribute__((target("avx2"))) std::size_t avx2Into(const std::uint8_t* in, std::size_t size,
-                                                     const ByteEntries& entries,
-                                                     std::uint8_t* out) {
+// For each 8-bit mask of kept bytes, the shuffle that moves those bytes of an
+// 8-byte group to its front, in order.
+struct PackTable {
+  std::uint8_t index[256][8];
+};
+constexpr PackTable makePackTable(int offset) {
+  PackTable table{};
+  for (int mask = 0; mask < 256; ++mask) {
+    int n = 0;
+    for (int bit = 0; bit < 8; ++bit)
+      if ((mask >> bit & 1) != 0) table.index[mask][n++] = static_cast<std::uint8_t>(bit + offset);
+    for (; n < 8; ++n) table.index[mask][n] = 0x80;
+  }
+  return table;
+}
+// For the low and the high group of a 16-byte half.
+constexpr PackTable kPackLow = makePackTable(0), kPackHigh = makePackTable(8);
+
+__attribute__((target("avx2,popcnt"))) std::size_t avx2Into(const std::uint8_t* in,
+                                                            std::size_t size,
+                                                            const ByteEntries& entries,
+                                                            std::uint8_t* out) {
   constexpr int kFirstRow = 3, kRows = 5;
   alignas(32) std::uint8_t rows[kRows][32];
   for (int row = 0; row < kRows; ++row) {
@@ -78,29 +98,39 @@ __attribute__((target("avx2"))) std::size_t avx2Into(const std::uint8_t* in, std
   const __m256i zero = _mm256_setzero_si256();
 
   std::size_t done = 0, kept = 0;
-  while (size - done >= 32) {
-    const std::size_t block = std::min(kVectorBlock, (size - done) & ~std::size_t{31});
-    __m256i smallest = _mm256_set1_epi8(-1);
-    for (std::size_t j = 0; j < block; j += 32) {
-      const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + done + j));
-      __m256i x = _mm256_shuffle_epi8(row3, _mm256_adds_epu8(_mm256_xor_si256(v, high3), toIndex));
-      x = _mm256_or_si256(
-          x, _mm256_shuffle_epi8(row4, _mm256_adds_epu8(_mm256_xor_si256(v, high4), toIndex)));
-      x = _mm256_or_si256(
-          x, _mm256_shuffle_epi8(row5, _mm256_adds_epu8(_mm256_xor_si256(v, high5), toIndex)));
-      x = _mm256_or_si256(
-          x, _mm256_shuffle_epi8(row6, _mm256_adds_epu8(_mm256_xor_si256(v, high6), toIndex)));
-      x = _mm256_or_si256(
-          x, _mm256_shuffle_epi8(row7, _mm256_adds_epu8(_mm256_xor_si256(v, high7), toIndex)));
-      const __m256i o = _mm256_xor_si256(v, x);
-      smallest = _mm256_min_epu8(smallest, o);
-      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kept + j), o);
+  for (; size - done >= kVectorStep; done += kVectorStep) {
+    const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(in + done));
+    __m256i x = _mm256_shuffle_epi8(row3, _mm256_adds_epu8(_mm256_xor_si256(v, high3), toIndex));
+    x = _mm256_or_si256(
+        x, _mm256_shuffle_epi8(row4, _mm256_adds_epu8(_mm256_xor_si256(v, high4), toIndex)));
+    x = _mm256_or_si256(
+        x, _mm256_shuffle_epi8(row5, _mm256_adds_epu8(_mm256_xor_si256(v, high5), toIndex)));
+    x = _mm256_or_si256(
+        x, _mm256_shuffle_epi8(row6, _mm256_adds_epu8(_mm256_xor_si256(v, high6), toIndex)));
+    x = _mm256_or_si256(
+        x, _mm256_shuffle_epi8(row7, _mm256_adds_epu8(_mm256_xor_si256(v, high7), toIndex)));
+    const __m256i o = _mm256_xor_si256(v, x);
+    // A 0 out of a byte that was not 0 marks an empty cell: that byte goes.
+    auto dropped = static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(o, zero)));
+    if (dropped != 0)
+      dropped &= ~static_cast<std::uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(v, zero)));
+    if (dropped == 0) {
+      _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + kept), o);
+      kept += kVectorStep;
+      continue;
     }
-    if (_mm256_movemask_epi8(_mm256_cmpeq_epi8(smallest, zero)) != 0)
-      kept += scalarInto(in + done, block, entries, out + kept);
-    else
-      kept += block;
-    done += block;
+    // Pack the kept bytes, 8 at a time. Each store writes 8 bytes but
+    // advances only by the kept ones; it never passes the input position.
+    const std::uint32_t keep = ~dropped;
+    const __m128i halves[2] = {_mm256_castsi256_si128(o), _mm256_extracti128_si256(o, 1)};
+    for (int group = 0; group < 4; ++group) {
+      const unsigned mask = keep >> (8 * group) & 0xFF;
+      const PackTable& table = (group & 1) != 0 ? kPackHigh : kPackLow;
+      const __m128i index = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(table.index[mask]));
+      _mm_storel_epi64(reinterpret_cast<__m128i*>(out + kept),
+                       _mm_shuffle_epi8(halves[group >> 1], index));
+      kept += static_cast<std::size_t>(__builtin_popcount(mask));
+    }
   }
   return kept + scalarInto(in + done, size - done, entries, out + kept);
 }
