@@ -244,8 +244,9 @@ int Run::convert(bool encoding) {
       const std::size_t whole = n > 0 ? completeLength(bytes) : filled;
       lowered.clear();
       lowerText(bytes.substr(0, whole), lowered);
+      // A reader that has gone ends the run quietly, keeping the status.
       if (!lowered.empty() && !write(convert::substituteText(lowered, table)))
-        return finish(kExitInputOutput);
+        return finish(outputGone_ ? status : kExitInputOutput);
       if (n <= 0) break;
       carried = filled - whole;
       std::memmove(block.data(), block.data() + whole, carried);
