@@ -3,3 +3,7 @@ velmora_core_test(dialog_core_test SOURCES dialog_core_test.cpp LIBS dialog_core
 velmora_core_test(codetable_test SOURCES codetable_test.cpp LIBS codetable)
 velmora_core_test(convert_test SOURCES convert_test.cpp LIBS convert)
 velmora_core_test(cli_test SOURCES cli_test.cpp LIBS velmora_cli)
+# The built program end to end (through the emulator when cross-built).
+add_test(NAME cli_end_to_end COMMAND ${CMAKE_CURRENT_SOURCE_DIR}/cli_end_to_end.sh
+                                     ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:velmora-cli>)
+set_tests_properties(cli_end_to_end PROPERTIES LABELS core)
