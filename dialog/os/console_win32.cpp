@@ -37,6 +37,7 @@ StreamError fromLastError(DWORD error) {
       return StreamError::DiskFull;
     case ERROR_BROKEN_PIPE:
     case ERROR_NO_DATA:
+    case ERROR_PIPE_NOT_CONNECTED:
       return StreamError::BrokenPipe;
     case ERROR_CRC:
     case ERROR_READ_FAULT:
