@@ -25,4 +25,16 @@ TEST(LowerText, EqualsQtForEveryCodePoint) {
   EXPECT_EQ(differences, 0);
 }
 
+TEST(LowerText, EqualsQtOnAllOfTheBasicPlaneInOneText) {
+  // One long text, so that runs of characters take the 16-byte path too.
+  std::u32string all;
+  for (char32_t c = 1; c < 0x10000; ++c)
+    if (c < 0xD800 || c > 0xDFFF) all += c;
+  const QString text = QString::fromUcs4(all.data(), static_cast<qsizetype>(all.size()));
+  const QByteArray utf8 = text.toUtf8(), qt = text.toLower().toUtf8();
+  std::string ours;
+  cli::lowerText(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())), ours);
+  EXPECT_TRUE(ours == std::string_view(qt.constData(), static_cast<std::size_t>(qt.size())));
+}
+
 }  // namespace

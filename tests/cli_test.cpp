@@ -382,6 +382,33 @@ TEST(LowerText, AsTheTextBoxesLower) {
   }
 }
 
+TEST(LowerText, ALongTextLowersAsItsCharactersOneByOne) {
+  // Long runs take the 16-byte path; a character alone never does. Pieces
+  // around what that path must leave to the byte-wise one: the
+  // multiplication sign, ß, other two-byte and longer characters, a lone
+  // lead byte, a continuation byte without its lead.
+  const std::string pieces[] = {
+      "a",        "Z",        "Hola ",        "\xC3\x91",         "\xC3\xB1",
+      "\xC3\x89", "\xC3\x80", "\xC3\x9E",     "\xC3\x97",         "\xC3\x9F",
+      "\xC3\xBF", "\xCE\xA9", "\xE2\x82\xAC", "\xF0\x90\x90\x80", "\xC3",
+      "\x89",     "@[`{",     "\r\n",         "0123456789ABCDEF"};
+  std::mt19937 random(11);
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    const auto count = random() % 80;
+    for (unsigned n = 0; n < count; ++n) text += pieces[random() % std::size(pieces)];
+    std::string expected;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t length = cli::characterLength(std::string_view(text).substr(at));
+      cli::lowerText(std::string_view(text).substr(at, length), expected);
+      at += length;
+    }
+    std::string lowered;
+    cli::lowerText(text, lowered);
+    ASSERT_EQ(lowered, expected) << "round " << round;
+  }
+}
+
 TEST(LowerText, CompleteLengthKeepsWholeCharacters) {
   const struct {
     std::string_view block;
