@@ -21,13 +21,16 @@ std::string substituteAtMostOneByte(std::string_view text, const ByteEntries& en
 // The scalar pass, one byte per step.
 std::string substituteScalar(std::string_view text, const ByteEntries& entries);
 
-// True when this processor runs the vector path (AVX2).
-bool vectorPathAvailable();
-// The vector pass; only to be called when vectorPathAvailable(). It works in
-// steps of kVectorStep bytes; a tail shorter than that goes through the
-// scalar pass.
-std::string substituteVector(std::string_view text, const ByteEntries& entries);
+// The vector versions: AVX2 (32 bytes a step) and AVX-512 with VBMI and
+// VBMI2 (64 bytes a step). The pass takes the widest one this processor runs.
+enum class VectorPath { Avx2, Avx512 };
+inline constexpr VectorPath kVectorPaths[] = {VectorPath::Avx2, VectorPath::Avx512};
+bool vectorPathAvailable(VectorPath path);
+// A vector pass; only to be called when vectorPathAvailable(path). A tail
+// shorter than one step goes through the scalar pass.
+std::string substituteVector(std::string_view text, const ByteEntries& entries, VectorPath path);
 
+// The smallest step of the vector paths.
 inline constexpr std::size_t kVectorStep = 32;
 
 }  // namespace convert::detail

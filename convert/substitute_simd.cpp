@@ -1,5 +1,5 @@
 // The fast path of the substitution pass (every cell at most one byte), in a
-// scalar and an AVX2 version chosen at run time. GUI-free.
+// scalar, an AVX2 and an AVX-512 version chosen at run time. GUI-free.
 //
 // Only the bytes 0x30 to 0x7F can change: every other byte is copied. The
 // vector step therefore looks 32 bytes up in five 16-entry rows, one per
@@ -83,11 +83,11 @@ __attribute__((target("avx2,popcnt"))) std::size_t avx2Into(const std::uint8_t* 
       rows[row][low] = rows[row][16 + low] = static_cast<std::uint8_t>(value ^ becomes);
     }
   }
-  const __m256i row3 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[0]));
-  const __m256i row4 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[1]));
-  const __m256i row5 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[2]));
-  const __m256i row6 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[3]));
-  const __m256i row7 = _mm256_load_si256(reinterpret_cast<const __m256i*>(rows[4]));
+  const __m256i row3 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[0]));
+  const __m256i row4 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[1]));
+  const __m256i row5 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[2]));
+  const __m256i row6 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[3]));
+  const __m256i row7 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(rows[4]));
   // XOR with the row's high nibble leaves 0..15 for the row's bytes; adding
   // 0x70 with saturation sets bit 7, which makes the shuffle give 0, for
   // every other byte.
@@ -135,6 +135,32 @@ __attribute__((target("avx2,popcnt"))) std::size_t avx2Into(const std::uint8_t* 
   return kept + scalarInto(in + done, size - done, entries, out + kept);
 }
 
+// With AVX-512 VBMI one permute looks 64 bytes up in all 128 entries of the
+// ASCII half at once, and bytes from 0x80 up keep their value through the
+// permute's mask. A byte whose cell is empty comes out as 0, as above, and
+// VBMI2's compress packs the kept bytes of every step without a branch.
+__attribute__((target("avx512f,avx512bw,avx512vbmi,avx512vbmi2,popcnt"))) std::size_t avx512Into(
+    const std::uint8_t* in, std::size_t size, const ByteEntries& entries, std::uint8_t* out) {
+  std::uint8_t ascii[128];
+  for (std::size_t value = 0; value < 128; ++value) {
+    const std::uint16_t entry = entries[value];
+    ascii[value] = (entry >> 8) != 0 ? static_cast<std::uint8_t>(entry) : 0;
+  }
+  const __m512i low = _mm512_loadu_si512(ascii), high = _mm512_loadu_si512(ascii + 64);
+  const __m512i zero = _mm512_setzero_si512();
+  std::size_t done = 0, kept = 0;
+  for (; size - done >= 64; done += 64) {
+    const __m512i v = _mm512_loadu_si512(in + done);
+    const __mmask64 isAscii = ~_mm512_movepi8_mask(v);
+    const __m512i o = _mm512_mask2_permutex2var_epi8(low, v, isAscii, high);
+    // A 0 out of a byte that was not 0 marks an empty cell.
+    const __mmask64 keep = ~_mm512_cmpeq_epi8_mask(o, zero) | _mm512_cmpeq_epi8_mask(v, zero);
+    _mm512_storeu_si512(out + kept, _mm512_maskz_compress_epi8(keep, o));
+    kept += static_cast<std::size_t>(__builtin_popcountll(keep));
+  }
+  return kept + scalarInto(in + done, size - done, entries, out + kept);
+}
+
 #endif
 
 template <typename Pass>
@@ -149,14 +175,21 @@ std::string runInto(std::string_view text, const ByteEntries& entries, Pass pass
 
 }  // namespace
 
-bool vectorPathAvailable() {
+bool vectorPathAvailable(VectorPath path) {
 #ifdef VELMORA_HAVE_AVX2_PATH
-  static const bool available = [] {
+  static const bool avx2 = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
+    return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("popcnt") != 0;
   }();
-  return available;
+  static const bool avx512 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+           __builtin_cpu_supports("avx512vbmi") != 0 &&
+           __builtin_cpu_supports("avx512vbmi2") != 0 && __builtin_cpu_supports("popcnt") != 0;
+  }();
+  return path == VectorPath::Avx2 ? avx2 : avx512;
 #else
+  (void)path;
   return false;
 #endif
 }
@@ -165,17 +198,24 @@ std::string substituteScalar(std::string_view text, const ByteEntries& entries) 
   return runInto(text, entries, scalarInto);
 }
 
-std::string substituteVector(std::string_view text, const ByteEntries& entries) {
+std::string substituteVector(std::string_view text, const ByteEntries& entries, VectorPath path) {
 #ifdef VELMORA_HAVE_AVX2_PATH
+  if (path == VectorPath::Avx512) return runInto(text, entries, avx512Into);
   return runInto(text, entries, avx2Into);
 #else
+  (void)path;
   return substituteScalar(text, entries);
 #endif
 }
 
 std::string substituteAtMostOneByte(std::string_view text, const ByteEntries& entries) {
   // Below one vector step there is nothing to gain.
-  if (text.size() >= 32 && vectorPathAvailable()) return substituteVector(text, entries);
+  if (text.size() >= kVectorStep) {
+    if (vectorPathAvailable(VectorPath::Avx512))
+      return substituteVector(text, entries, VectorPath::Avx512);
+    if (vectorPathAvailable(VectorPath::Avx2))
+      return substituteVector(text, entries, VectorPath::Avx2);
+  }
   return substituteScalar(text, entries);
 }
 

@@ -246,17 +246,21 @@ void expectAllPathsAgree(std::string_view text, const Table& table) {
   const std::string expected = reference(text, table);
   const auto entries = entriesOf(table);
   ASSERT_EQ(convert::detail::substituteScalar(text, entries), expected);
-  if (convert::detail::vectorPathAvailable()) {
-    ASSERT_EQ(convert::detail::substituteVector(text, entries), expected);
+  for (const auto path : convert::detail::kVectorPaths) {
+    if (!convert::detail::vectorPathAvailable(path)) continue;
+    ASSERT_EQ(convert::detail::substituteVector(text, entries, path), expected)
+        << "vector path " << static_cast<int>(path);
   }
   ASSERT_EQ(substituteText(text, table), expected);
 }
 
 TEST(SubstituteFastPath, VectorRunsHere) {
-  // The vector path is what this machine should be measured with; say so
-  // when it is missing rather than pass silently.
-  if (!convert::detail::vectorPathAvailable()) GTEST_SKIP() << "no AVX2 on this processor";
-  SUCCEED();
+  // The vector paths are what this machine should be checked with; say so
+  // when one is missing rather than pass silently.
+  if (!convert::detail::vectorPathAvailable(convert::detail::VectorPath::Avx2))
+    GTEST_SKIP() << "no AVX2 on this processor";
+  if (!convert::detail::vectorPathAvailable(convert::detail::VectorPath::Avx512))
+    GTEST_SKIP() << "no AVX-512 VBMI2 on this processor: only the AVX2 path is checked";
 }
 
 TEST(SubstituteFastPath, EveryByteValueInEveryLane) {
