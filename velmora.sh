@@ -9,6 +9,9 @@ cd "$(dirname "$0")"
 build_packages=(cmake ninja-build g++ ccache qt6-base-dev fonts-liberation)
 test_packages=(googletest libgtest-dev xvfb xauth clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine)
+# For the benchmarks in bench/, run by hand (docs/performance.md); neither
+# run nor test installs them.
+bench_packages=(libbenchmark-dev hyperfine python3 time)
 
 install_missing() {
   local missing=()
