@@ -9,7 +9,7 @@
 #include "cli/cli.h"
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace cli {
@@ -138,6 +138,53 @@ std::size_t lowerLatin16(const std::uint8_t* in, std::size_t at, std::size_t siz
   if (at > start && in[at - 1] == 0xC3) --at;
   return at - start;
 }
+
+// The same 64 bytes at a time, with AVX-512BW where the processor has it.
+__attribute__((target("avx512f,avx512bw"))) std::size_t lowerLatin64(const std::uint8_t* in,
+                                                                     std::size_t at,
+                                                                     std::size_t size,
+                                                                     std::uint8_t* to) {
+  const std::size_t start = at;
+  const __m512i c3 = _mm512_set1_epi8(static_cast<char>(0xC3));
+  const __m512i topTwo = _mm512_set1_epi8(static_cast<char>(0xC0));
+  const __m512i continuation = _mm512_set1_epi8(static_cast<char>(0x80));
+  const __m512i times = _mm512_set1_epi8(static_cast<char>(0x97));
+  const __m512i capitalA = _mm512_set1_epi8('A'), letters = _mm512_set1_epi8(26);
+  const __m512i latinEnd = _mm512_set1_epi8(static_cast<char>(0x9F));
+  const __m512i bit5 = _mm512_set1_epi8(0x20);
+  for (; at + 65 <= size; at += 64) {
+    const __m512i v = _mm512_loadu_si512(in + at);
+    const __m512i next = _mm512_loadu_si512(in + at + 1);
+    // At the very front there is no byte before. The shift stands in for
+    // it, but it works per 16-byte lane, so the front byte of every lane is
+    // left out of `afterLead`: a second byte there makes this step stop and
+    // leave it to the narrower loop.
+    const __m512i previous = at > 0 ? _mm512_loadu_si512(in + at - 1) : _mm512_bslli_epi128(v, 1);
+    const __mmask64 frontLane = at > 0 ? ~__mmask64{0} : ~__mmask64{0x0001000100010001};
+    const __mmask64 isLead = _mm512_cmpeq_epi8_mask(v, c3);
+    const __mmask64 isContinuation =
+        _mm512_cmpeq_epi8_mask(_mm512_and_si512(v, topTwo), continuation);
+    const __mmask64 nextContinues =
+        _mm512_cmpeq_epi8_mask(_mm512_and_si512(next, topTwo), continuation);
+    const __mmask64 afterLead = _mm512_cmpeq_epi8_mask(previous, c3) & isContinuation & frontLane;
+    const __mmask64 whole = (isLead & nextContinues) | afterLead;
+    if ((_mm512_movepi8_mask(v) & ~whole) != 0) break;  // something else
+    const __mmask64 ascii = _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, capitalA), letters);
+    const __mmask64 latin =
+        afterLead & _mm512_cmplt_epu8_mask(v, latinEnd) & ~_mm512_cmpeq_epi8_mask(v, times);
+    _mm512_storeu_si512(to + (at - start), _mm512_mask_add_epi8(v, ascii | latin, v, bit5));
+  }
+  if (at > start && in[at - 1] == 0xC3) --at;
+  return at - start;
+}
+
+bool haveAvx512bw() {
+  static const bool have = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0;
+  }();
+  return have;
+}
 #endif
 
 }  // namespace
@@ -154,6 +201,11 @@ void lowerText(std::string_view text, std::string& out) {
   std::size_t i = 0;
   while (i < size) {
 #ifdef VELMORA_LOWER_SSE2
+    if (haveAvx512bw()) {
+      const std::size_t wide = lowerLatin64(in, i, size, to);
+      i += wide;
+      to += wide;
+    }
     const std::size_t vectored = lowerLatin16(in, i, size, to);
     i += vectored;
     to += vectored;
