@@ -219,7 +219,8 @@ int Run::convert(bool encoding) {
   if (inputs.empty()) inputs.push_back("-");
 
   int status = kExitOk;
-  std::string block(kBlockSize, '\0'), lowered;
+  // Made once: a string resized for each block would be zeroed each time.
+  std::string block(kBlockSize, '\0'), lowered(lowerTextRoom(kBlockSize), '\0');
   for (const std::string& input : inputs) {
     StreamError openError = StreamError::None;
     const std::unique_ptr<Reader> reader = console_.open(input, openError);
@@ -242,10 +243,10 @@ int Run::convert(bool encoding) {
       const std::string_view bytes(block.data(), filled);
       // At the end, bytes of a sequence that never finished pass as they are.
       const std::size_t whole = n > 0 ? completeLength(bytes) : filled;
-      lowered.clear();
-      lowerText(bytes.substr(0, whole), lowered);
+      const std::size_t length = lowerText(bytes.substr(0, whole), lowered.data());
       // A reader that has gone ends the run quietly, keeping the status.
-      if (!lowered.empty() && !write(convert::substituteText(lowered, table)))
+      if (length > 0 &&
+          !write(convert::substituteText(std::string_view(lowered.data(), length), table)))
         return finish(outputGone_ ? status : kExitInputOutput);
       if (n <= 0) break;
       carried = filled - whole;

@@ -65,6 +65,16 @@ inline constexpr std::size_t kBlockSize = 128 * 1024;
 // every character that has a lower case gets it; bytes that are not valid
 // UTF-8 stay as they are. Appends to `out`.
 void lowerText(std::string_view text, std::string& out);
+// The room lowering `size` bytes may need: a character's lower case takes at
+// most 3/2 of its bytes (a two-byte capital may lower to three bytes, as
+// U+023A does, or U+0130 to "i" and a two-byte combining dot), and the
+// vector steps store up to 8 bytes past their end.
+constexpr std::size_t lowerTextRoom(std::size_t size) {
+  return size + size / 2 + 8;
+}
+// The same into `out`, which has lowerTextRoom(text.size()) bytes; returns
+// the count written.
+std::size_t lowerText(std::string_view text, char* out);
 // The length of the character at the front of `text`: a well-formed UTF-8
 // sequence, or 1 for a byte that starts none (as the check counts them).
 std::size_t characterLength(std::string_view text);

@@ -140,6 +140,9 @@ std::size_t lowerLatin16(const std::uint8_t* in, std::size_t at, std::size_t siz
 }
 
 // The same 64 bytes at a time, with AVX-512BW where the processor has it.
+// With masks of 64 bits the pairing needs no neighbour loads: the bytes
+// after the leads, shifted in from the lead before this step, must be
+// exactly the continuation bytes.
 __attribute__((target("avx512f,avx512bw"))) std::size_t lowerLatin64(const std::uint8_t* in,
                                                                      std::size_t at,
                                                                      std::size_t size,
@@ -152,28 +155,22 @@ __attribute__((target("avx512f,avx512bw"))) std::size_t lowerLatin64(const std::
   const __m512i capitalA = _mm512_set1_epi8('A'), letters = _mm512_set1_epi8(26);
   const __m512i latinEnd = _mm512_set1_epi8(static_cast<char>(0x9F));
   const __m512i bit5 = _mm512_set1_epi8(0x20);
-  for (; at + 65 <= size; at += 64) {
+  for (; at + 64 <= size; at += 64) {
     const __m512i v = _mm512_loadu_si512(in + at);
-    const __m512i next = _mm512_loadu_si512(in + at + 1);
-    // At the very front there is no byte before. The shift stands in for
-    // it, but it works per 16-byte lane, so the front byte of every lane is
-    // left out of `afterLead`: a second byte there makes this step stop and
-    // leave it to the narrower loop.
-    const __m512i previous = at > 0 ? _mm512_loadu_si512(in + at - 1) : _mm512_bslli_epi128(v, 1);
-    const __mmask64 frontLane = at > 0 ? ~__mmask64{0} : ~__mmask64{0x0001000100010001};
     const __mmask64 isLead = _mm512_cmpeq_epi8_mask(v, c3);
     const __mmask64 isContinuation =
         _mm512_cmpeq_epi8_mask(_mm512_and_si512(v, topTwo), continuation);
-    const __mmask64 nextContinues =
-        _mm512_cmpeq_epi8_mask(_mm512_and_si512(next, topTwo), continuation);
-    const __mmask64 afterLead = _mm512_cmpeq_epi8_mask(previous, c3) & isContinuation & frontLane;
-    const __mmask64 whole = (isLead & nextContinues) | afterLead;
-    if ((_mm512_movepi8_mask(v) & ~whole) != 0) break;  // something else
+    const __mmask64 afterLead =
+        isLead << 1 | static_cast<__mmask64>(at > start && in[at - 1] == 0xC3);
+    if ((_mm512_movepi8_mask(v) & ~(isLead | isContinuation)) != 0 || afterLead != isContinuation)
+      break;  // something else
     const __mmask64 ascii = _mm512_cmplt_epu8_mask(_mm512_sub_epi8(v, capitalA), letters);
     const __mmask64 latin =
-        afterLead & _mm512_cmplt_epu8_mask(v, latinEnd) & ~_mm512_cmpeq_epi8_mask(v, times);
+        isContinuation & _mm512_cmplt_epu8_mask(v, latinEnd) & ~_mm512_cmpeq_epi8_mask(v, times);
     _mm512_storeu_si512(to + (at - start), _mm512_mask_add_epi8(v, ascii | latin, v, bit5));
   }
+  // A lead byte done last may still lack its second byte: take it back, so
+  // the caller starts on a whole character.
   if (at > start && in[at - 1] == 0xC3) --at;
   return at - start;
 }
@@ -190,13 +187,15 @@ bool haveAvx512bw() {
 }  // namespace
 
 void lowerText(std::string_view text, std::string& out) {
-  // A character's lower case takes at most 3/2 of its bytes (a two-byte
-  // capital may lower to three bytes, as U+023A does, or U+0130 to "i" and a
-  // two-byte combining dot).
   const std::size_t start = out.size();
-  out.resize(start + text.size() + text.size() / 2 + 8);
+  out.resize(start + lowerTextRoom(text.size()));
+  out.resize(start + lowerText(text, out.data() + start));
+}
+
+std::size_t lowerText(std::string_view text, char* output) {
   const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
-  auto* to = reinterpret_cast<std::uint8_t*>(out.data()) + start;
+  auto* const first = reinterpret_cast<std::uint8_t*>(output);
+  auto* to = first;
   const std::size_t size = text.size();
   std::size_t i = 0;
   while (i < size) {
@@ -256,7 +255,7 @@ void lowerText(std::string_view text, std::string& out) {
     for (std::size_t k = 0; k < n; ++k) to = encode(lower[k], to);
     i += d.length;
   }
-  out.resize(static_cast<std::size_t>(to - reinterpret_cast<std::uint8_t*>(out.data())));
+  return static_cast<std::size_t>(to - first);
 }
 
 std::size_t characterLength(std::string_view text) {
