@@ -17,6 +17,9 @@ package_packages=(python3 dpkg-dev file fakeroot)
 package_test_packages=(lintian desktop-file-utils appstream xvfb xauth xdotool)
 # The Windows packages: the portable zip (CPack) and the installer (makensis).
 windows_package_packages=(g++-mingw-w64-x86-64-posix nsis)
+# For the benchmarks in bench/, run by hand (docs/performance.md); neither
+# run nor test installs them.
+bench_packages=(libbenchmark-dev hyperfine python3 time)
 
 install_missing() {
   local missing=()
@@ -45,7 +48,7 @@ fuzz() {
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz -j "$jobs"
   local seconds=${VELMORA_FUZZ_SECONDS:-20}
-  for name in load substitute; do
+  for name in load substitute substitute_simd; do
     local corpus log
     corpus=$(mktemp -d)
     log=$(mktemp)

@@ -12,6 +12,7 @@
 
 #include "codetable/codetable.h"
 #include "convert/convert.h"
+#include "convert/substitute_internal.h"
 
 namespace {
 
@@ -100,6 +101,58 @@ void BM_SubstituteText(benchmark::State& state) {
     benchmark::DoNotOptimize(out.data());
   }
   bytesPerIteration(state, size);
+}
+
+// The fast path's versions one by one, on the saved table: the scalar pass
+// and each vector pass this processor runs (substituteText takes the widest).
+convert::detail::ByteEntries savedEntries() {
+  const codetable::Tables tables = savedTables();
+  convert::detail::ByteEntries entries;
+  for (int v = 0; v < 256; ++v) {
+    const auto byte = static_cast<std::uint8_t>(v);
+    if (!codetable::isConvertible(byte)) {
+      entries[byte] = static_cast<std::uint16_t>(byte | 1 << 8);
+      continue;
+    }
+    const std::string_view cell =
+        codetable::readCell(*codetable::cellFor(tables.EncodeTable, byte));
+    entries[byte] = static_cast<std::uint16_t>(
+        (cell.empty() ? 0 : static_cast<std::uint8_t>(cell[0])) | cell.size() << 8);
+  }
+  return entries;
+}
+
+void BM_FastPathScalar(benchmark::State& state) {
+  const auto size = static_cast<std::size_t>(state.range(0));
+  const std::string text = mixedText(size);
+  const auto entries = savedEntries();
+  for (auto _ : state) {
+    std::string out = convert::detail::substituteScalar(text, entries);
+    benchmark::DoNotOptimize(out.data());
+  }
+  bytesPerIteration(state, size);
+}
+
+template <convert::detail::VectorPath path>
+void BM_FastPathVector(benchmark::State& state) {
+  if (!convert::detail::vectorPathAvailable(path)) {
+    state.SkipWithError("not on this processor");
+    return;
+  }
+  const auto size = static_cast<std::size_t>(state.range(0));
+  const std::string text = mixedText(size);
+  const auto entries = savedEntries();
+  for (auto _ : state) {
+    std::string out = convert::detail::substituteVector(text, entries, path);
+    benchmark::DoNotOptimize(out.data());
+  }
+  bytesPerIteration(state, size);
+}
+void BM_FastPathAvx2(benchmark::State& state) {
+  BM_FastPathVector<convert::detail::VectorPath::Avx2>(state);
+}
+void BM_FastPathAvx512(benchmark::State& state) {
+  BM_FastPathVector<convert::detail::VectorPath::Avx512>(state);
 }
 
 // A table that is not one byte per cell (one code of two bytes, capitals
@@ -229,6 +282,9 @@ constexpr std::int64_t kMiB = 1 << 20;
 BENCHMARK(BM_Memcpy)->Arg(kMiB)->Arg(64 * kMiB);
 BENCHMARK(BM_CopyToNewString)->Arg(kMiB)->Arg(64 * kMiB);
 BENCHMARK(BM_SubstituteText)->Arg(kMiB)->Arg(64 * kMiB);
+BENCHMARK(BM_FastPathScalar)->Arg(kMiB)->Arg(64 * kMiB);
+BENCHMARK(BM_FastPathAvx2)->Arg(kMiB)->Arg(64 * kMiB);
+BENCHMARK(BM_FastPathAvx512)->Arg(kMiB)->Arg(64 * kMiB);
 BENCHMARK(BM_SubstituteTextGeneral)->Arg(kMiB)->Arg(64 * kMiB);
 BENCHMARK(BM_SubstituteTextWindowsFile)->Arg(kMiB)->Arg(64 * kMiB);
 BENCHMARK(BM_PerByteAppend)->Arg(kMiB)->Arg(64 * kMiB);

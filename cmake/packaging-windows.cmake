@@ -5,7 +5,7 @@
 # "installer"). Both hold the same files.
 
 # The programs shipped, by target; a new program is one more name here.
-set(VELMORA_WINDOWS_PROGRAMS velmora)
+set(VELMORA_WINDOWS_PROGRAMS velmora velmora-cli)
 
 # The licence and the read-me, with Windows line ends for Notepad.
 set(VELMORA_LICENSE ${CMAKE_BINARY_DIR}/package/LICENSE.txt)

@@ -40,7 +40,7 @@ registry_value() {
 }
 
 wine_quiet "$setup" /S >/dev/null || fail "the installer exits with $?"
-for file in velmora.exe uninstall.exe LICENSE.txt LEEME.txt README.txt; do
+for file in velmora.exe velmora-cli.exe uninstall.exe LICENSE.txt LEEME.txt README.txt; do
   [ -f "$install_dir/$file" ] || fail "installed: $file"
 done
 [ -f "$start_menu/Velmora.lnk" ] || fail "a Start-menu entry"

@@ -25,8 +25,8 @@ unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
 folder=$unpacked/$(basename "$zip" .zip)
-listing=$(cd "$folder" && ls | tr '\n' ' ')
-[ "$listing" = "LEEME.txt LICENSE.txt README.txt velmora.exe " ] || fail "the zip holds: $listing"
+listing=$(cd "$folder" && LC_ALL=C ls | tr '\n' ' ')
+[ "$listing" = "LEEME.txt LICENSE.txt README.txt velmora-cli.exe velmora.exe " ] || fail "the zip holds: $listing"
 appdata=$("$WINE" winepath -u "$("$WINE" cmd /c echo %APPDATA% </dev/null 2>/dev/null | tr -d '\r')" \
   </dev/null 2>/dev/null | tr -d '\r')
 rm -rf "$appdata/Velmora"

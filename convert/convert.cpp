@@ -8,6 +8,7 @@
 // up to kMaxCellText bytes (a code loaded from a file in the Windows code
 // page can be two characters of three bytes each), counted first so that
 // the result is allocated once.
+// The fast path has a vector version (substitute_simd.cpp).
 #include "convert/convert.h"
 
 #include <array>
@@ -15,38 +16,13 @@
 #include <cstdint>
 #include <cstring>
 
+#include "convert/substitute_internal.h"
+
 namespace convert {
 
 namespace {
 
 using codetable::isConvertible;
-
-// Each entry: the output byte in the low 8 bits, 1 in bit 8 if it is kept.
-std::string substituteAtMostOneByte(std::string_view text,
-                                    const std::array<std::uint16_t, 256>& entries) {
-  std::string result;
-  result.resize(text.size());
-  const auto* in = reinterpret_cast<const std::uint8_t*>(text.data());
-  auto* out = reinterpret_cast<std::uint8_t*>(result.data());
-  const std::size_t size = text.size();
-  std::size_t i = 0, kept = 0;
-  const auto put = [&](std::uint16_t entry) {
-    out[kept] = static_cast<std::uint8_t>(entry);
-    kept += entry >> 8;
-  };
-  // Four lookups per turn keep the loads in flight ahead of the stores.
-  for (; i + 4 <= size; i += 4) {
-    const std::uint16_t a = entries[in[i]], b = entries[in[i + 1]], c = entries[in[i + 2]],
-                        d = entries[in[i + 3]];
-    put(a);
-    put(b);
-    put(c);
-    put(d);
-  }
-  for (; i < size; ++i) put(entries[in[i]]);
-  result.resize(kept);
-  return result;
-}
 
 // What one input byte gives: a cell's text, or the byte itself.
 struct Piece {
@@ -126,7 +102,7 @@ std::string substituteText(std::string_view text, const codetable::Table& table)
   std::array<std::uint16_t, 256> entries;
   for (std::size_t value = 0; value < 256; ++value)
     entries[value] = static_cast<std::uint16_t>(pieces[value].bytes[0] | pieces[value].length << 8);
-  return substituteAtMostOneByte(text, entries);
+  return detail::substituteAtMostOneByte(text, entries);
 }
 
 }  // namespace convert

@@ -1,14 +1,17 @@
 // Tests of the substitution pass: every byte value against one table, the
-// fast and the general path, and encoding followed by decoding.
+// fast and the general path, the vector against the scalar fast path, and
+// encoding followed by decoding.
 // GUI-free; runs on every platform.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "codetable/codetable.h"
 #include "convert/convert.h"
+#include "convert/substitute_internal.h"
 
 namespace {
 
@@ -247,3 +250,118 @@ TEST(SubstituteText, CodesThatFailTheCheckWouldNotDecodeBack) {
 }
 
 }  // namespace
+
+// The fast path's lookup of a table with at most one byte per cell, as
+// substituteText flattens it.
+convert::detail::ByteEntries entriesOf(const Table& table) {
+  convert::detail::ByteEntries entries{};
+  for (int v = 0; v < 256; ++v) {
+    const std::string_view cell =
+        convertible(v)
+            ? codetable::readCell(*codetable::cellFor(table, static_cast<std::uint8_t>(v)))
+            : std::string_view();
+    const int byte = convertible(v) ? (cell.empty() ? 0 : static_cast<std::uint8_t>(cell[0])) : v;
+    const int kept = convertible(v) ? static_cast<int>(cell.size()) : 1;
+    entries[static_cast<std::size_t>(v)] = static_cast<std::uint16_t>(byte | kept << 8);
+  }
+  return entries;
+}
+
+// Tables of one byte or none per cell, each of which the vector path must
+// follow exactly: every cell full, a saved table (capitals empty), an empty
+// table, codes from the top half of the byte values, and every cell empty but
+// one.
+std::vector<std::pair<const char*, Table>> fastPathTables() {
+  std::vector<std::pair<const char*, Table>> tables;
+  tables.emplace_back("every cell full", fullTable(oneByte));
+  tables.emplace_back("saved", rotatedTables().EncodeTable);
+  tables.emplace_back("decode of saved", rotatedTables().DecodeTable);
+  tables.emplace_back("empty", Table{});
+  tables.emplace_back("high codes",
+                      fullTable([](int v) { return std::string(1, static_cast<char>(0xFF - v)); }));
+  Table one{};
+  codetable::writeCell(*codetable::cellFor(one, 'z'), "\x01");
+  tables.emplace_back("one cell", one);
+  return tables;
+}
+
+// Long enough to cover many vector steps and their boundaries.
+constexpr std::size_t kBlock = 16 * convert::detail::kVectorStep;
+
+// Every path of the fast pass against the plain pass.
+void expectAllPathsAgree(std::string_view text, const Table& table) {
+  const std::string expected = reference(text, table);
+  const auto entries = entriesOf(table);
+  ASSERT_EQ(convert::detail::substituteScalar(text, entries), expected);
+  for (const auto path : convert::detail::kVectorPaths) {
+    if (!convert::detail::vectorPathAvailable(path)) continue;
+    ASSERT_EQ(convert::detail::substituteVector(text, entries, path), expected)
+        << "vector path " << static_cast<int>(path);
+  }
+  ASSERT_EQ(substituteText(text, table), expected);
+}
+
+TEST(SubstituteFastPath, VectorRunsHere) {
+  // The vector paths are what this machine should be checked with; say so
+  // when one is missing rather than pass silently.
+  if (!convert::detail::vectorPathAvailable(convert::detail::VectorPath::Avx2))
+    GTEST_SKIP() << "no AVX2 on this processor";
+  if (!convert::detail::vectorPathAvailable(convert::detail::VectorPath::Avx512))
+    GTEST_SKIP() << "no AVX-512 VBMI2 on this processor: only the AVX2 path is checked";
+}
+
+TEST(SubstituteFastPath, EveryByteValueInEveryLane) {
+  // 256 byte values against lane positions 0..31 of every step: a text whose
+  // byte at i is (i * 33 + shift) mod 256 puts each value in each lane.
+  for (const auto& [name, table] : fastPathTables()) {
+    SCOPED_TRACE(name);
+    for (int shift = 0; shift < 2; ++shift) {
+      std::string text(256 * 33, '\0');
+      for (std::size_t i = 0; i < text.size(); ++i)
+        text[i] = static_cast<char>((i * 33 + static_cast<std::size_t>(shift)) % 256);
+      expectAllPathsAgree(text, table);
+    }
+    // Each value alone, repeated over two blocks and a tail.
+    for (int v = 0; v < 256; ++v) {
+      SCOPED_TRACE(v);
+      expectAllPathsAgree(std::string(2 * kBlock + 7, static_cast<char>(v)), table);
+    }
+  }
+}
+
+TEST(SubstituteFastPath, EveryTailLength) {
+  const std::string pattern =
+      "hola, mundo 2024 \xC3\xB1"
+      "and\xC3\xBA\r\n";
+  std::string text;
+  while (text.size() < 3 * kBlock) text += pattern;
+  for (const auto& [name, table] : fastPathTables()) {
+    SCOPED_TRACE(name);
+    for (std::size_t size = 0; size <= 2 * kBlock + 64; ++size) {
+      SCOPED_TRACE(size);
+      expectAllPathsAgree(std::string_view(text).substr(0, size), table);
+    }
+  }
+}
+
+TEST(SubstituteFastPath, ABytePassedToTheScalarPassAtEveryPosition) {
+  // A byte that the vector step must drop or must keep although it looks
+  // like a dropped one (a capital with an empty cell, a zero byte, a letter
+  // with an empty cell) at every position, so on each side of every step
+  // boundary, among bytes that it carries.
+  const Table saved = rotatedTables().EncodeTable;
+  const std::size_t size = 2 * kBlock + 40;
+  std::string base;
+  while (base.size() < size) base += "abc xyz 0189 \xC3\xB1;";
+  base.resize(size);
+  for (const char odd : {'Q', '\0', 'q'}) {
+    Table table = saved;
+    if (odd == 'q') codetable::writeCell(*codetable::cellFor(table, 'q'), "");
+    for (std::size_t at = 0; at < size; ++at) {
+      std::string text = base;
+      text[at] = odd;
+      SCOPED_TRACE(at);
+      expectAllPathsAgree(text, table);
+    }
+  }
+}

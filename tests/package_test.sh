@@ -69,4 +69,13 @@ key=$folder/a06b7c83f59d14e2.log
 [ "$(stat -c %a "$folder")" = 700 ] || fail "folder mode $(stat -c %a "$folder"), not 700"
 [ ! -e "$root/usr/bin/a06b7c83f59d14e2.log" ] || fail "a key file beside the program"
 [ "$(find "$root" -name 'a06b7c83f59d14e2.log*' | wc -l)" = 0 ] || fail "a key file in the package root"
+
+echo "-- the packaged velmora-cli uses the key the window saved"
+shown=$(HOME=$work/home XDG_CONFIG_HOME=$work/home/config "$root/usr/bin/velmora-cli" show) ||
+  fail "velmora-cli show failed"
+[ "$(printf '%s\n' "$shown" | wc -l)" = 36 ] || fail "velmora-cli show: $shown"
+cli() { HOME=$work/home XDG_CONFIG_HOME=$work/home/config "$root/usr/bin/velmora-cli" "$@"; }
+coded=$(printf 'Hola 42\n' | cli encode) || fail "velmora-cli encode failed"
+[ "$coded" != "hola 42" ] || fail "velmora-cli encode changed nothing"
+[ "$(printf '%s\n' "$coded" | cli decode)" = "hola 42" ] || fail "velmora-cli decode of: $coded"
 echo "package_test: all checks passed"
