@@ -36,6 +36,13 @@ std::vector<SeenBox> takeAnsweredBoxes();
 void typeText(Handle control, std::string_view text);
 // Puts UTF-8 text on the clipboard and pastes it into the control.
 void pasteText(Handle control, std::string_view text);
+// What the clipboard holds for pasteWithoutText.
+enum class ClipboardContent {
+  Nothing,        // emptied: no data, no owner
+  FormatsNoText,  // data of a private format only, no text in any form
+};
+// Sets the clipboard to `content` and pastes (Ctrl+V) into the control.
+void pasteWithoutText(Handle control, ClipboardContent content);
 
 enum class Key { Enter, Escape, Tab, ShiftTab };
 // A key pressed while `control` (a control or a window) has the focus.

@@ -24,3 +24,11 @@ add_test(NAME startup_without_display
 set_tests_properties(startup_without_display PROPERTIES
   LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb;DISPLAY=:4093"
   PASS_REGULAR_EXPRESSION "no display can be reached.*exit code 255")
+
+# Pasting after the clipboard's owner has exited, end to end on X11 with
+# xclip as that owner and xdotool as the user.
+add_test(NAME paste_after_owner_left
+         COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-xvfb.sh
+                 ${CMAKE_CURRENT_SOURCE_DIR}/paste_after_owner_left.sh $<TARGET_FILE:velmora>)
+set_tests_properties(paste_after_owner_left PROPERTIES
+  LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 60)

@@ -288,6 +288,25 @@ void pasteText(Handle control, std::string_view text) {
   win32::processPendingEvents();
 }
 
+void pasteWithoutText(Handle control, ClipboardContent content) {
+  HWND target = toHwnd(control);
+  if (!IsWindow(target) || !OpenClipboard(GetAncestor(target, GA_ROOT))) return;
+  EmptyClipboard();
+  if (content == ClipboardContent::FormatsNoText) {
+    const UINT format = RegisterClipboardFormatW(L"Velmora test data");
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, 2);
+    if (data) {
+      static_cast<char*>(GlobalLock(data))[0] = 1;
+      GlobalUnlock(data);
+      if (!SetClipboardData(format, data)) GlobalFree(data);
+    }
+  }
+  CloseClipboard();
+  focusFor(target);
+  PostMessageW(keyTarget(target), WM_PASTE, 0, 0);
+  win32::processPendingEvents();
+}
+
 void pressKey(Handle control, Key key) {
   HWND target = toHwnd(control);
   if (!IsWindow(target)) return;
