@@ -497,6 +497,34 @@ TEST_F(ProgramFlow, EncodingThenDecodingGivesTheTextBack) {
   });
 }
 
+// Far past an edit control's default limit (32,767 characters, 30,000
+// under Wine), nothing pasted or typed is cut, and all of it is coded.
+TEST_F(ProgramFlow, LongPastedAndTypedTextsAreKeptAndCodedWhole) {
+  writeBytes(configFile(), expectedRecord(kCodes));
+  // Lines of words, as a long letter would have.
+  std::string text;
+  for (int i = 1; text.size() < 100'003; ++i) {
+    text += kSymbols[static_cast<std::size_t>(i) % kSymbols.size()];
+    if (i % 70 == 0)
+      text += "\r\n";
+    else if (i % 7 == 0)
+      text += ' ';
+  }
+  const std::string typed = "y mas";
+  run({
+      [&] {
+        dt::pasteText(mainControl(ID_INPUT), text);
+        dt::typeText(mainControl(ID_INPUT), typed);
+        const std::string input = mainText(ID_INPUT);
+        EXPECT_EQ(input.size(), text.size() + typed.size());
+        EXPECT_TRUE(input == text + typed) << "the input area was cut or changed";
+        dt::chooseMenuCommand(program::mainWindow, IDM_CODIFICAR);
+        EXPECT_TRUE(mainText(ID_RESULT) == encodedWith(kCodes, text + typed));
+      },
+      chooseInMain(IDM_SALIR),
+  });
+}
+
 TEST_F(ProgramFlow, EachConversionRefusesAnEmptyInputWithItsOwnMessage) {
   writeBytes(configFile(), expectedRecord(kCodes));
   struct Case {
