@@ -42,3 +42,9 @@ velmora_gui_test(win32_backend_test SOURCES win32_backend_test.cpp LIBS user32 g
 add_executable(idle_loop_bench ${CMAKE_SOURCE_DIR}/bench/idle_loop_win32.cpp)
 target_link_libraries(idle_loop_bench PRIVATE dialog user32 gdi32)
 velmora_warnings(idle_loop_bench)
+
+# "Codificar Texto" on large inputs against the edit control's own read and
+# write (run by hand under Wine, see docs/performance.md).
+add_executable(encode_text_bench ${CMAKE_SOURCE_DIR}/bench/encode_text_bench.cpp)
+target_link_libraries(encode_text_bench PRIVATE app user32)
+velmora_warnings(encode_text_bench)
