@@ -44,7 +44,7 @@ enum class ClipboardContent {
 // Sets the clipboard to `content` and pastes (Ctrl+V) into the control.
 void pasteWithoutText(Handle control, ClipboardContent content);
 
-enum class Key { Enter, Escape, Tab, ShiftTab };
+enum class Key { Enter, Escape, Tab, ShiftTab, CtrlC };
 // A key pressed while `control` (a control or a window) has the focus.
 void pressKey(Handle control, Key key);
 // A mouse click on a push button.

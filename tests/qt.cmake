@@ -32,3 +32,8 @@ add_test(NAME paste_after_owner_left
                  ${CMAKE_CURRENT_SOURCE_DIR}/paste_after_owner_left.sh $<TARGET_FILE:velmora>)
 set_tests_properties(paste_after_owner_left PROPERTIES
   LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 60)
+
+# A short random run of the whole program with a fixed seed (bench/monkey.cpp).
+add_test(NAME monkey_short
+         COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-xvfb.sh $<TARGET_FILE:monkey> 1 30 400)
+set_tests_properties(monkey_short PROPERTIES LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb")

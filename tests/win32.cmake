@@ -48,3 +48,8 @@ velmora_warnings(idle_loop_bench)
 add_executable(encode_text_bench ${CMAKE_SOURCE_DIR}/bench/encode_text_bench.cpp)
 target_link_libraries(encode_text_bench PRIVATE app user32)
 velmora_warnings(encode_text_bench)
+
+# A short random run of the whole program with a fixed seed (bench/monkey.cpp).
+add_test(NAME monkey_short COMMAND monkey 1 30 150)
+set_tests_properties(monkey_short PROPERTIES FIXTURES_REQUIRED wine LABELS gui
+                                             RESOURCE_LOCK wine_desktop)

@@ -217,6 +217,8 @@ void pressKey(Handle control, Key key) {
       return sendKey(target, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
     case Key::ShiftTab:
       return sendKey(target, Qt::Key_Backtab, Qt::ShiftModifier, QString());
+    case Key::CtrlC:
+      return sendKey(target, Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03"));
   }
 }
 

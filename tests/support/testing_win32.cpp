@@ -328,6 +328,10 @@ void pressKey(Handle control, Key key) {
       win32::processPendingEvents();
       return;
     }
+    case Key::CtrlC:
+      // What Ctrl+C comes to in an edit control: the character 3, a copy.
+      PostMessageW(focus, WM_CHAR, 3, 1);
+      break;
   }
   win32::processPendingEvents();
 }
