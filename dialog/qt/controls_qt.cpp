@@ -74,7 +74,7 @@ class TextArea : public QPlainTextEdit {
   }
   void insertFromMimeData(const QMimeData* source) override {
     const QString text = insertableText(source);
-    if (text.isEmpty()) return;
+    if (text.isEmpty() || isReadOnly()) return;
     insertPlainText(lowercase() ? text.toLower() : text);
     ensureCursorVisible();
   }
