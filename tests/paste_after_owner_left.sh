@@ -21,7 +21,7 @@ xdotool windowfocus --sync "$window"
 xdotool type --delay 5 'Antes '
 
 # The clipboard's owner serves one request and exits.
-printf hola | xclip -quiet -i -selection clipboard -loops 1 >/dev/null &
+printf HOLA | xclip -quiet -i -selection clipboard -loops 1 >/dev/null &
 owner=$!
 sleep 0.3
 xdotool key --delay 50 ctrl+v
@@ -32,7 +32,7 @@ kill "$owner" 2>/dev/null || true
 owner=
 xdotool key --delay 50 ctrl+v ctrl+v
 # The same with the middle click, which pastes the primary selection.
-printf sel | xclip -quiet -i -selection primary -loops 1 >/dev/null &
+printf SEL | xclip -quiet -i -selection primary -loops 1 >/dev/null &
 owner=$!
 sleep 0.3
 eval "$(xdotool getwindowgeometry --shell "$window")"
@@ -51,7 +51,9 @@ xdotool key --delay 50 ctrl+a ctrl+c
 sleep 0.3
 text=$(timeout 5 xclip -o -selection clipboard)
 echo "input area: $text"
+# Whatever arrived is lowered (the area is ES_LOWERCASE); nothing was lost.
 case "$text" in
+  *[[:upper:]]*) echo "pasted text was not lowered"; exit 1 ;;
   "antes "*"despues") ;;
   *) echo "unexpected text"; exit 1 ;;
 esac
