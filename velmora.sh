@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 
 # Debian packages, by what needs them.
 build_packages=(cmake ninja-build g++ ccache qt6-base-dev fonts-liberation)
-test_packages=(googletest libgtest-dev xvfb xauth clang libclang-rt-14-dev
+test_packages=(googletest libgtest-dev xvfb xauth xclip xdotool clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix wine wine64 fonts-wine weston qt6-wayland
   at-spi2-core python3-pyatspi dbus-daemon)
 # The Debian package: building it (icons drawn by Python, dependencies from

@@ -140,7 +140,8 @@ void setWindowIcon(Handle window, std::string_view name);
 // a sunken edge. The kind's always-set and always-cleared bits are applied.
 // Backends must emulate: ES_LOWERCASE on typed and pasted text; a single-line
 // box without ES_AUTOHSCROLL refusing what does not fit its visible width;
-// ES_MULTILINE boxes that wrap, with ES_WANTRETURN making Enter a line break.
+// ES_MULTILINE boxes that wrap, with ES_WANTRETURN making Enter a line break,
+// and that take typed and pasted text of any length, never cutting it.
 void addControl(Handle window, std::uint16_t id, std::string_view text, std::int32_t x,
                 std::int32_t y, std::int32_t width, std::int32_t height, std::uint32_t style,
                 std::uint32_t exStyle, int kind);

@@ -36,8 +36,15 @@ std::vector<SeenBox> takeAnsweredBoxes();
 void typeText(Handle control, std::string_view text);
 // Puts UTF-8 text on the clipboard and pastes it into the control.
 void pasteText(Handle control, std::string_view text);
+// What the clipboard holds for pasteWithoutText.
+enum class ClipboardContent {
+  Nothing,        // emptied: no data, no owner
+  FormatsNoText,  // data of a private format only, no text in any form
+};
+// Sets the clipboard to `content` and pastes (Ctrl+V) into the control.
+void pasteWithoutText(Handle control, ClipboardContent content);
 
-enum class Key { Enter, Escape, Tab, ShiftTab, F10, Alt, Up, Down };
+enum class Key { Enter, Escape, Tab, ShiftTab, F10, Alt, Up, Down, CtrlC };
 // A key pressed while `control` (a control or a window) has the focus.
 void pressKey(Handle control, Key key);
 // Keys pressed one after another, the first while `control` has the focus,

@@ -21,8 +21,11 @@
 #include "codetable/windows1252.h"
 #include "dialog/os/os.h"
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -718,6 +721,126 @@ TEST(Save, RealFailuresLeaveWhatWasThere) {
   EXPECT_EQ(readBytes(dir.path() / kConfigFileName / "inside"), "keep");
   EXPECT_EQ(readBytes(dir.path() / "plain"), "not a folder");
 }
+
+// A save first removes the new files that killed saves left beside the
+// file, and only those: not one that a live save holds, nor names that
+// merely look alike.
+TEST(Save, RemovesTheNewFilesOfKilledSavesOnly) {
+  TempDir dir;
+  const std::string name(kConfigFileName);
+  const std::string partial = recordImage({{'a', "q"}}).substr(0, 40);
+  const std::string stale[] = {name + ".tmp99999-0", name + ".tmp1-17"};
+  const std::string kept[] = {name + ".tmp", name + ".tmp12", name + ".tmpx-1",
+                              name + ".tmp1-2.bak", "other.log.tmp1-2"};
+  for (const auto& n : stale) writeBytes(dir.path() / n, partial);
+  for (const auto& n : kept) writeBytes(dir.path() / n, partial);
+  // One new file held as a live save holds it: locked, or open unshared.
+  const std::string live = name + ".tmp42-7";
+#if defined(_WIN32)
+  HANDLE held = CreateFileW((dir.path() / live).wstring().c_str(), GENERIC_WRITE | DELETE, 0,
+                            nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+#else
+  const int held = ::open((dir.path() / live).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+  ASSERT_GE(held, 0);
+  ASSERT_EQ(::flock(held, LOCK_EX), 0);
+#endif
+
+  ConfigRecord record{};
+  Tables tables;
+  ASSERT_TRUE(saveConfigurationFile(dir.file(), identityCodes(), record, tables).ok());
+  std::set<std::string> expected(std::begin(kept), std::end(kept));
+  expected.insert(name);
+  expected.insert(live);
+  EXPECT_EQ(dir.entries(), expected);
+  ConfigRecord loadedRecord{};
+  Tables loaded;
+  EXPECT_EQ(loadConfigurationFile(dir.file(), loadedRecord, loaded), identityCodes());
+
+  // Once its holder has gone, the next save removes it too.
+#if defined(_WIN32)
+  CloseHandle(held);
+#else
+  ::close(held);
+#endif
+  ASSERT_TRUE(saveConfigurationFile(dir.file(), identityCodes(), record, tables).ok());
+  expected.erase(live);
+  EXPECT_EQ(dir.entries(), expected);
+}
+
+#if defined(_WIN32)
+TEST(Save, ReplacesAReadOnlyHiddenSystemFile) {
+  TempDir dir;
+  const fs::path file = dir.path() / kConfigFileName;
+  writeBytes(file, recordImage({{'a', "q"}}));
+  constexpr DWORD kOld = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  ASSERT_TRUE(SetFileAttributesW(file.wstring().c_str(), kOld));
+  ASSERT_EQ(GetFileAttributesW(file.wstring().c_str()) & kOld, kOld);
+
+  ConfigRecord record{};
+  Tables tables;
+  const SaveOutcome outcome = saveConfigurationFile(dir.file(), identityCodes(), record, tables);
+  ASSERT_TRUE(outcome.ok()) << errorMessage(outcome);
+  ConfigRecord loadedRecord{};
+  Tables loaded;
+  EXPECT_EQ(loadConfigurationFile(dir.file(), loadedRecord, loaded), identityCodes());
+  EXPECT_EQ(dir.entries(), std::set<std::string>{std::string(kConfigFileName)});
+
+  // When the new file cannot take its place, the old one keeps all three.
+  SetFileAttributesW(file.wstring().c_str(), kOld);
+  dialog::os::testing::failNextReplace(ReplaceStep::Rename, FileError::Other);
+  EXPECT_FALSE(saveConfigurationFile(dir.file(), identityCodes(), record, tables).ok());
+  EXPECT_EQ(GetFileAttributesW(file.wstring().c_str()) & kOld, kOld);
+  SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+#else
+// The code is never readable by others: the new file is 0600 before its
+// first byte, whatever the umask, and the file that takes the old one's
+// place keeps that mode.
+TEST(Save, TheFileIsPrivateFromItsFirstByte) {
+  const struct {
+    mode_t umask;
+    bool oldFile;
+  } cases[] = {{022, false}, {022, true}, {0, true}, {077, false}, {0277, true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE("umask " + std::to_string(c.umask) + (c.oldFile ? ", old file 0644" : ""));
+    TempDir dir;
+    const fs::path file = dir.path() / kConfigFileName;
+    if (c.oldFile) {
+      writeBytes(file, recordImage({{'a', "q"}}));
+      ::chmod(file.c_str(), 0644);
+    }
+    struct Seen {
+      mode_t mode = 0;
+      off_t size = -1;
+    };
+    Seen atWrite, atRename;
+    auto watch = [](Seen& seen) {
+      return [&seen](const std::string& temp) {
+        struct stat info;
+        if (::stat(temp.c_str(), &info) == 0) seen = {info.st_mode & 07777, info.st_size};
+      };
+    };
+    dialog::os::testing::observeNextReplace(ReplaceStep::Write, watch(atWrite));
+    const mode_t before = ::umask(c.umask);
+    ConfigRecord record{};
+    Tables tables;
+    const bool saved = saveConfigurationFile(dir.file(), identityCodes(), record, tables).ok();
+    dialog::os::testing::observeNextReplace(ReplaceStep::Rename, watch(atRename));
+    const bool savedAgain = saveConfigurationFile(dir.file(), identityCodes(), record, tables).ok();
+    ::umask(before);
+    ASSERT_TRUE(saved && savedAgain);
+
+    EXPECT_EQ(atWrite.mode, 0600u);
+    EXPECT_EQ(atWrite.size, 0) << "no byte is written before the mode is private";
+    EXPECT_EQ(atRename.mode, 0600u);
+    EXPECT_EQ(atRename.size, static_cast<off_t>(kRecordSize));
+    struct stat info;
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
+  }
+}
+#endif
 
 TEST(Save, LongAndNonAsciiPathsWork) {
   TempDir dir;

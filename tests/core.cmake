@@ -14,3 +14,7 @@ set_tests_properties(cli_end_to_end PROPERTIES LABELS core)
 if(TARGET Qt6::Core)
   velmora_core_test(cli_lower_qt_test SOURCES cli_lower_qt_test.cpp LIBS velmora_cli Qt6::Core)
 endif()
+if(NOT WIN32)
+  # Killed saves and two programs saving at once, with child processes.
+  velmora_core_test(durability_test SOURCES durability_test.cpp LIBS codetable)
+endif()

@@ -217,6 +217,46 @@ INSTANTIATE_TEST_SUITE_P(
                    "uno\r\ndos"}),
     [](const auto& c) { return std::string(c.param.name); });
 
+// A clipboard with nothing on it, or with data but no text (an owner that
+// has gone looks like this on X11), pastes nothing and breaks nothing; text
+// pasted afterwards still arrives, lowered.
+TEST_F(DialogLayer, PasteWithoutTextInsertsNothingInAnyBox) {
+  struct Box {
+    std::uint16_t id;
+    std::uint32_t style;
+    std::int32_t width, height;
+  };
+  const Box boxes[] = {{40, kTextAreaStyle, 150, 40},
+                       {41, kCodeBoxStyle, 15, 15},
+                       {42, kWideBoxStyle, 100, 14},
+                       {43, kPlainBoxStyle, 100, 14}};
+  const Handle window = makeWindow("Prueba", 220, 160);
+  std::int32_t y = 5;
+  for (const Box& b : boxes) {
+    addControl(window, b.id, "x", 5, y, b.width, b.height, b.style, kWsExClientEdge, kKindTextBox);
+    y += b.height + 5;
+  }
+  std::vector<std::string> afterEmpty, afterNoText, afterText;
+  run(window, {[&] {
+        for (const Box& b : boxes) {
+          const Handle box = controlHandle(window, b.id);
+          dt::pasteWithoutText(box, dt::ClipboardContent::Nothing);
+          dt::pasteWithoutText(box, dt::ClipboardContent::Nothing);
+          afterEmpty.push_back(getControlText(box));
+          dt::pasteWithoutText(box, dt::ClipboardContent::FormatsNoText);
+          dt::pasteWithoutText(box, dt::ClipboardContent::FormatsNoText);
+          afterNoText.push_back(getControlText(box));
+          setControlText(box, "");
+          dt::pasteText(box, "Q");
+          afterText.push_back(getControlText(box));
+        }
+      }});
+  const std::vector<std::string> unchanged(std::size(boxes), "x");
+  EXPECT_EQ(unchanged, afterEmpty);
+  EXPECT_EQ(unchanged, afterNoText);
+  EXPECT_EQ((std::vector<std::string>{"q", "q", "q", "Q"}), afterText);
+}
+
 TEST_F(DialogLayer, CodeBoxRefusesWhatDoesNotFitItsVisibleWidth) {
   const Handle window = makeWindow();
   const int gridFont = createFont("MS Sans Serif", 10, kFontBold, 0, 0, 0);

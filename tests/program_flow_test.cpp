@@ -7,6 +7,7 @@
 #include <array>
 #include <cctype>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -492,6 +493,39 @@ TEST_F(ProgramFlow, EncodingThenDecodingGivesTheTextBack) {
         dt::chooseMenuCommand(program::mainWindow, IDM_CODIFICAR);
         dt::chooseMenuCommand(program::mainWindow, IDM_CODIFICAR);
         EXPECT_EQ(mainText(ID_RESULT), encodedWith(kCodes, input));
+      },
+      chooseInMain(IDM_SALIR),
+  });
+}
+
+// Far past an edit control's default limit (32,767 characters, 30,000
+// under Wine), nothing pasted or typed is cut, and all of it is coded.
+TEST_F(ProgramFlow, LongPastedAndTypedTextsAreKeptAndCodedWhole) {
+  // Headless Weston offers no seat, and a Wayland client without one has no
+  // clipboard to paste from.
+  if (const char* platform = std::getenv("QT_QPA_PLATFORM");
+      platform && std::string_view(platform) == "wayland")
+    GTEST_SKIP() << "no clipboard without a seat";
+  writeBytes(configFile(), expectedRecord(kCodes));
+  // Lines of words, as a long letter would have.
+  std::string text;
+  for (int i = 1; text.size() < 100'003; ++i) {
+    text += kSymbols[static_cast<std::size_t>(i) % kSymbols.size()];
+    if (i % 70 == 0)
+      text += "\r\n";
+    else if (i % 7 == 0)
+      text += ' ';
+  }
+  const std::string typed = "y mas";
+  run({
+      [&] {
+        dt::pasteText(mainControl(ID_INPUT), text);
+        dt::typeText(mainControl(ID_INPUT), typed);
+        const std::string input = mainText(ID_INPUT);
+        EXPECT_EQ(input.size(), text.size() + typed.size());
+        EXPECT_TRUE(input == text + typed) << "the input area was cut or changed";
+        dt::chooseMenuCommand(program::mainWindow, IDM_CODIFICAR);
+        EXPECT_TRUE(mainText(ID_RESULT) == encodedWith(kCodes, text + typed));
       },
       chooseInMain(IDM_SALIR),
   });

@@ -45,3 +45,16 @@ function(velmora_wayland_test name)
   add_test(NAME ${name}_wayland COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-weston.sh $<TARGET_FILE:${name}>)
   set_tests_properties(${name}_wayland PROPERTIES LABELS gui TIMEOUT 300)
 endfunction()
+
+# Pasting after the clipboard's owner has exited, end to end on X11 with
+# xclip as that owner and xdotool as the user.
+add_test(NAME paste_after_owner_left
+         COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-xvfb.sh
+                 ${CMAKE_CURRENT_SOURCE_DIR}/paste_after_owner_left.sh $<TARGET_FILE:velmora>)
+set_tests_properties(paste_after_owner_left PROPERTIES
+  LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb" TIMEOUT 60)
+
+# A short random run of the whole program with a fixed seed (bench/monkey.cpp).
+add_test(NAME monkey_short
+         COMMAND ${CMAKE_SOURCE_DIR}/cmake/run-xvfb.sh $<TARGET_FILE:monkey> 1 30 400)
+set_tests_properties(monkey_short PROPERTIES LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=xcb")

@@ -86,3 +86,14 @@ add_test(NAME zip_test COMMAND ${CMAKE_SOURCE_DIR}/cmake/wine-zip-test.sh ${VELM
                                $<TARGET_FILE:velmora_drive> ${VELMORA_ZIP_FOR_TEST})
 set_tests_properties(installer_test zip_test PROPERTIES FIXTURES_REQUIRED wine LABELS gui
                      RESOURCE_LOCK wine_desktop SKIP_RETURN_CODE 77)
+
+# "Codificar Texto" on large inputs against the edit control's own read and
+# write (run by hand under Wine, see docs/performance.md).
+add_executable(encode_text_bench ${CMAKE_SOURCE_DIR}/bench/encode_text_bench.cpp)
+target_link_libraries(encode_text_bench PRIVATE app user32)
+velmora_warnings(encode_text_bench)
+
+# A short random run of the whole program with a fixed seed (bench/monkey.cpp).
+add_test(NAME monkey_short COMMAND monkey 1 30 150)
+set_tests_properties(monkey_short PROPERTIES FIXTURES_REQUIRED wine LABELS gui
+                                             RESOURCE_LOCK wine_desktop)

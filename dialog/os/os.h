@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -80,9 +81,17 @@ enum class FileError {
 
 // Replaces the file at `path` with exactly `bytes`, durably and atomically:
 // the bytes go to a new file in the same folder, are flushed to the disk,
-// and that file then takes the old one's place in one step (a read-only old
-// file is replaced too). On any failure the new file is removed and the old
-// file, if there was one, is left exactly as it was.
+// and that file then takes the old one's place in one step (a read-only,
+// hidden or system old file is replaced too). On any failure the new file is
+// removed and the old file, if there was one, is left exactly as it was.
+//
+// The new file is named "<path>.tmp<process>-<n>", so that no load of
+// `path` ever reads it. It is private from the start: on POSIX systems it is
+// made with mode 0600 before a byte is written, and so is the file that
+// takes the old one's place; on Windows it inherits the folder's
+// permissions. A new file left by a save that was killed, or cut off by a
+// power loss, is removed by the next save of `path`; a save in progress in
+// another process keeps its own.
 FileError replaceFileAtomically(const std::string& path, std::string_view bytes);
 
 namespace testing {
@@ -93,6 +102,10 @@ enum class ReplaceStep { Create, Write, Flush, Rename };
 // as if the platform had reported it there (at Create any error means the
 // new file could not be made). Tests only; one shot.
 void failNextReplace(ReplaceStep step, FileError error);
+// Calls `observer` with the new file's path when the next
+// replaceFileAtomically reaches `step` (Write, Flush or Rename), before that
+// step is done or fails. Tests only; one shot.
+void observeNextReplace(ReplaceStep step, std::function<void(const std::string&)> observer);
 
 }  // namespace testing
 

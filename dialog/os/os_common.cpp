@@ -1,6 +1,7 @@
 // The platform-free part of dialog/os: whole-file reading on top of
-// FileReader, and the failure injection seam for tests.
+// FileReader, and the failure injection and observation seams for tests.
 #include <string>
+#include <utility>
 
 #include "dialog/os/os.h"
 #include "dialog/os/os_detail.h"
@@ -15,6 +16,12 @@ struct InjectedFailure {
   FileError error = FileError::None;
 };
 InjectedFailure injected;
+
+struct Observer {
+  testing::ReplaceStep step = testing::ReplaceStep::Create;
+  std::function<void(const std::string&)> call;
+};
+Observer observer;
 
 }  // namespace
 
@@ -42,6 +49,13 @@ FileError takeInjectedFailure(testing::ReplaceStep step) {
   return injected.error;
 }
 
+void observeStep(testing::ReplaceStep step, const std::string& tempPath) {
+  if (!observer.call || observer.step != step) return;
+  const auto call = std::move(observer.call);
+  observer.call = nullptr;
+  call(tempPath);
+}
+
 }  // namespace detail
 
 namespace testing {
@@ -50,6 +64,11 @@ void failNextReplace(ReplaceStep step, FileError error) {
   injected.armed = true;
   injected.step = step;
   injected.error = error;
+}
+
+void observeNextReplace(ReplaceStep step, std::function<void(const std::string&)> call) {
+  observer.step = step;
+  observer.call = std::move(call);
 }
 
 }  // namespace testing

@@ -1,6 +1,8 @@
 // Shared between the per-platform files of dialog/os: the one-shot failure
-// that tests inject into replaceFileAtomically. GUI-free, platform-free.
+// and the one-shot observer that tests arm on replaceFileAtomically. GUI-free, platform-free.
 #pragma once
+
+#include <string>
 
 #include "dialog/os/os.h"
 
@@ -9,5 +11,7 @@ namespace dialog::os::detail {
 // The failure armed for `step`, if any (FileError::None otherwise); taking
 // it disarms it.
 FileError takeInjectedFailure(testing::ReplaceStep step);
+// Runs and disarms the observer armed for `step`, if any.
+void observeStep(testing::ReplaceStep step, const std::string& tempPath);
 
 }  // namespace dialog::os::detail

@@ -10,6 +10,7 @@
 // After windows.h, which it needs.
 #include <shlobj.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <vector>
@@ -188,24 +189,89 @@ void FileReader::close() {
   handle_ = -1;
 }
 
+namespace {
+
+// How a save's new file is named and who may remove it.
+//
+// Each save writes "<name>.tmp<process id>-<n>" beside the file, unique to
+// the process and the save, and never a name a load opens. The save keeps
+// its new file open without sharing from the moment CreateFileW makes it
+// (one step, no gap) until the file has been renamed over the old one
+// through that same handle, or removed. A save first deletes the new files
+// of earlier saves: DeleteFileW fails with a sharing violation on one that
+// a live save holds open, and succeeds on one whose process was killed,
+// because the system closed its handle.
+bool isTempOf(std::wstring_view entry, std::wstring_view name) {
+  constexpr std::wstring_view kMarker = L".tmp";
+  if (entry.size() <= name.size() + kMarker.size() ||
+      CompareStringOrdinal(entry.data(), static_cast<int>(name.size()), name.data(),
+                           static_cast<int>(name.size()), TRUE) != CSTR_EQUAL ||
+      entry.substr(name.size(), kMarker.size()) != kMarker)
+    return false;
+  const std::wstring_view rest = entry.substr(name.size() + kMarker.size());
+  const std::size_t dash = rest.find(L'-');
+  if (dash == std::wstring_view::npos || dash == 0 || dash + 1 == rest.size()) return false;
+  for (std::size_t i = 0; i < rest.size(); ++i)
+    if (i != dash && (rest[i] < L'0' || rest[i] > L'9')) return false;
+  return true;
+}
+
+void removeStaleTemps(const std::string& path) {
+  const std::size_t cut = path.find_last_of("\\/");
+  const std::string folder = cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+  const std::wstring name = widen(cut == std::string::npos ? path : path.substr(cut + 1));
+  const std::wstring pattern = widePath(path + ".tmp*");
+  if (name.empty() || pattern.empty()) return;
+  WIN32_FIND_DATAW found;
+  HANDLE search = FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !isTempOf(found.cFileName, name))
+      continue;
+    const std::wstring stale = widePath(folder + narrow(found.cFileName));
+    if (!stale.empty()) DeleteFileW(stale.c_str());
+  } while (FindNextFileW(search, &found));
+  FindClose(search);
+}
+
+// Renames the open file over `target` through its own handle, so that it
+// is never unheld between writing and taking its place.
+bool renameOver(HANDLE file, const std::wstring& target) {
+  const std::size_t nameBytes = target.size() * sizeof(wchar_t);
+  std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + nameBytes);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->ReplaceIfExists = TRUE;
+  info->RootDirectory = nullptr;
+  info->FileNameLength = static_cast<DWORD>(nameBytes);
+  std::copy(target.begin(), target.end(), info->FileName);
+  info->FileName[target.size()] = L'\0';
+  return SetFileInformationByHandle(file, FileRenameInfo, info, static_cast<DWORD>(buffer.size()));
+}
+
+}  // namespace
+
 FileError replaceFileAtomically(const std::string& path, std::string_view bytes) {
   const std::wstring target = widePath(path);
   if (target.empty()) return FileError::CannotCreate;
   if (detail::takeInjectedFailure(testing::ReplaceStep::Create) != FileError::None)
     return FileError::CannotCreate;
+  removeStaleTemps(path);
 
   static std::atomic<unsigned> counter{0};
+  std::string tempPath;
   std::wstring temp;
   HANDLE file = INVALID_HANDLE_VALUE;
   for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-    temp = widePath(path + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" +
-                    std::to_string(counter++));
-    file = CreateFileW(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                       nullptr);
+    tempPath =
+        path + ".tmp" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(counter++);
+    temp = widePath(tempPath);
+    file = CreateFileW(temp.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS) break;
   }
   if (file == INVALID_HANDLE_VALUE) return FileError::CannotCreate;
 
+  detail::observeStep(testing::ReplaceStep::Write, tempPath);
   FileError error = detail::takeInjectedFailure(testing::ReplaceStep::Write);
   const char* data = bytes.data();
   std::size_t left = bytes.size();
@@ -220,29 +286,38 @@ FileError replaceFileAtomically(const std::string& path, std::string_view bytes)
     left -= written;
   }
   if (error == FileError::None) {
+    detail::observeStep(testing::ReplaceStep::Flush, tempPath);
     error = detail::takeInjectedFailure(testing::ReplaceStep::Flush);
     if (error == FileError::None && !FlushFileBuffers(file)) error = fromLastError(GetLastError());
   }
-  if (!CloseHandle(file) && error == FileError::None) error = fromLastError(GetLastError());
 
+  bool placed = false;
   if (error == FileError::None) {
-    // MoveFileEx refuses to replace a read-only file; clear the flag, and
-    // put it back if the file stays.
+    detail::observeStep(testing::ReplaceStep::Rename, tempPath);
+    // A read-only, hidden or system old file refuses to be replaced; clear
+    // its attributes, and put them back if it stays.
     const DWORD attributes = GetFileAttributesW(target.c_str());
-    const bool readOnly = attributes != INVALID_FILE_ATTRIBUTES &&
-                          (attributes & FILE_ATTRIBUTE_READONLY) &&
-                          !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-    if (readOnly) {
-      const DWORD cleared = attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
-      SetFileAttributesW(target.c_str(), cleared ? cleared : FILE_ATTRIBUTE_NORMAL);
+    constexpr DWORD kInTheWay =
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    const bool cleared = attributes != INVALID_FILE_ATTRIBUTES && (attributes & kInTheWay) &&
+                         !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (cleared) {
+      const DWORD rest = attributes & ~kInTheWay;
+      SetFileAttributesW(target.c_str(), rest ? rest : FILE_ATTRIBUTE_NORMAL);
     }
     if (detail::takeInjectedFailure(testing::ReplaceStep::Rename) != FileError::None ||
-        !MoveFileExW(temp.c_str(), target.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        !renameOver(file, target)) {
       error = FileError::CannotCreate;  // the file could not take its place
-      if (readOnly) SetFileAttributesW(target.c_str(), attributes);
+      if (cleared) SetFileAttributesW(target.c_str(), attributes);
+    } else {
+      placed = true;
+      FlushFileBuffers(file);  // the new name, as MOVEFILE_WRITE_THROUGH would
     }
   }
+  // Once the file has its place, FlushFileBuffers has reported any lost
+  // data; a failing close changes nothing then.
+  if (!CloseHandle(file) && error == FileError::None && !placed)
+    error = fromLastError(GetLastError());
   if (error != FileError::None) DeleteFileW(temp.c_str());
   SetLastError(ERROR_SUCCESS);
   return error;

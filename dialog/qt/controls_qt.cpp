@@ -2,6 +2,8 @@
 // the Win32 behaviours the program relies on, their text, fonts and colours,
 // and the keys that have a dialog meaning. Linux side.
 #include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
 #include <QGroupBox>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
@@ -9,6 +11,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -29,7 +32,21 @@ QKeyEvent lowered(const QKeyEvent& event) {
                    event.isAutoRepeat(), static_cast<quint16>(event.count()));
 }
 
-// Multi-line text box. ES_LOWERCASE lowers typed, pasted and composed text.
+// The text that a paste, a drop or a middle click would insert: empty when
+// the data has no text. Only the text is ever read, and only once.
+//
+// Qt 6.4's QWidgetTextControl::insertFromMimeData crashes on data without
+// text, which is what the X11 clipboard hands back once the program that
+// owned it has gone (or when it holds only images, files and the like). So
+// the text boxes never pass clipboard or drop data to the toolkit: they take
+// the text out here and insert it themselves, or insert nothing.
+QString insertableText(const QMimeData* source) {
+  if (!source || !source->hasText()) return {};
+  return source->text();
+}
+
+// Multi-line text box. ES_LOWERCASE lowers typed, pasted, dropped and
+// composed text.
 class TextArea : public QPlainTextEdit {
  public:
   TextArea(QWidget* parent, std::uint32_t style) : QPlainTextEdit(parent), style_(style) {
@@ -52,11 +69,15 @@ class TextArea : public QPlainTextEdit {
     }
     QPlainTextEdit::keyPressEvent(event);
   }
+  // Every paste (keys, context menu), drop and middle click ends here.
+  bool canInsertFromMimeData(const QMimeData* source) const override {
+    return source && source->hasText();
+  }
   void insertFromMimeData(const QMimeData* source) override {
-    if (!lowercase() || !source->hasText()) return QPlainTextEdit::insertFromMimeData(source);
-    QMimeData low;
-    low.setText(source->text().toLower());
-    QPlainTextEdit::insertFromMimeData(&low);
+    const QString text = insertableText(source);
+    if (text.isEmpty() || isReadOnly()) return;
+    insertPlainText(lowercase() ? text.toLower() : text);
+    ensureCursorVisible();
   }
   void inputMethodEvent(QInputMethodEvent* event) override {
     if (!lowercase() || event->commitString().isEmpty())
@@ -103,7 +124,38 @@ class LineBox : public QLineEdit {
     return contents.width() - margins.left() - margins.right() - 2 * kInnerMargin;
   }
 
+ protected:
+  // A paste, drop or middle click whose data has no text does nothing, as
+  // in the text area; with text, QLineEdit inserts it through the validator.
+  void keyPressEvent(QKeyEvent* event) override {
+    if (event == QKeySequence::Paste && !hasText(QClipboard::Clipboard)) return event->accept();
+    QLineEdit::keyPressEvent(event);
+  }
+  void mouseReleaseEvent(QMouseEvent* event) override {
+    if (event->button() == Qt::MiddleButton && !hasText(QClipboard::Selection))
+      return event->accept();
+    QLineEdit::mouseReleaseEvent(event);
+  }
+  void dragEnterEvent(QDragEnterEvent* event) override {
+    if (insertableText(event->mimeData()).isEmpty()) return event->ignore();
+    QLineEdit::dragEnterEvent(event);
+  }
+  void dragMoveEvent(QDragMoveEvent* event) override {
+    if (insertableText(event->mimeData()).isEmpty()) return event->ignore();
+    QLineEdit::dragMoveEvent(event);
+  }
+  void dropEvent(QDropEvent* event) override {
+    if (insertableText(event->mimeData()).isEmpty()) return event->ignore();
+    QLineEdit::dropEvent(event);
+  }
+
  private:
+  static bool hasText(QClipboard::Mode mode) {
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (mode == QClipboard::Selection && !clipboard->supportsSelection()) return false;
+    return !insertableText(clipboard->mimeData(mode)).isEmpty();
+  }
+
   std::uint32_t style_;
   std::unique_ptr<LineValidator> validator_;
 };

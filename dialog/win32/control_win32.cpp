@@ -108,6 +108,11 @@ void addControl(Handle window, std::uint16_t id, std::string_view text, std::int
                                  GetModuleHandleW(nullptr), nullptr);
   if (!control) return;
   SendMessageW(control, WM_SETFONT, SendMessageW(hwnd, WM_GETFONT, 0, 0), TRUE);
+  // An edit control takes 32,767 typed or pasted characters (30,000 under
+  // Wine) and silently drops the rest; 0 lifts a multi-line box's limit to
+  // the largest there is. A single-line box keeps its own: its width.
+  if (kind == kKindTextBox && (applied.style & ES_MULTILINE))
+    SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
 
   core::WindowRecord* record = state.registry.find(window);
   if (!record) return;

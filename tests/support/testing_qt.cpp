@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -190,6 +191,20 @@ void pasteText(Handle control, std::string_view text) {
   sendKey(target, Qt::Key_V, Qt::ControlModifier, QString());
 }
 
+void pasteWithoutText(Handle control, ClipboardContent content) {
+  QWidget* target = keyTarget(control);
+  if (!target) return;
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  if (content == ClipboardContent::Nothing) {
+    clipboard->clear();
+  } else {
+    auto* data = new QMimeData;
+    data->setData(QStringLiteral("application/x-velmora-test"), QByteArray("\x01\x02", 2));
+    clipboard->setMimeData(data);
+  }
+  sendKey(target, Qt::Key_V, Qt::ControlModifier, QString());
+}
+
 namespace {
 
 void sendOneKey(QWidget* target, Key key) {
@@ -219,6 +234,8 @@ void sendOneKey(QWidget* target, Key key) {
       QApplication::sendEvent(target, &release);
       return;
     }
+    case Key::CtrlC:
+      return sendKey(target, Qt::Key_C, Qt::ControlModifier, QStringLiteral("\x03"));
   }
 }
 

@@ -288,6 +288,25 @@ void pasteText(Handle control, std::string_view text) {
   win32::processPendingEvents();
 }
 
+void pasteWithoutText(Handle control, ClipboardContent content) {
+  HWND target = toHwnd(control);
+  if (!IsWindow(target) || !OpenClipboard(GetAncestor(target, GA_ROOT))) return;
+  EmptyClipboard();
+  if (content == ClipboardContent::FormatsNoText) {
+    const UINT format = RegisterClipboardFormatW(L"Velmora test data");
+    HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, 2);
+    if (data) {
+      static_cast<char*>(GlobalLock(data))[0] = 1;
+      GlobalUnlock(data);
+      if (!SetClipboardData(format, data)) GlobalFree(data);
+    }
+  }
+  CloseClipboard();
+  focusFor(target);
+  PostMessageW(keyTarget(target), WM_PASTE, 0, 0);
+  win32::processPendingEvents();
+}
+
 void pressKey(Handle control, Key key) {
   HWND target = toHwnd(control);
   if (!IsWindow(target)) return;
@@ -314,6 +333,10 @@ void pressKey(Handle control, Key key) {
     case Key::Up:
     case Key::Down:
       return pressKeys(control, {key});
+    case Key::CtrlC:
+      // What Ctrl+C comes to in an edit control: the character 3, a copy.
+      PostMessageW(focus, WM_CHAR, 3, 1);
+      break;
   }
   win32::processPendingEvents();
 }
@@ -357,6 +380,9 @@ void pressKeys(Handle control, const std::vector<Key>& keys) {
         break;
       case Key::Down:
         postKey(focus, VK_DOWN);
+        break;
+      case Key::CtrlC:
+        PostMessageW(focus, WM_CHAR, 3, 1);
         break;
     }
   }
