@@ -308,37 +308,7 @@ void pasteWithoutText(Handle control, ClipboardContent content) {
 }
 
 void pressKey(Handle control, Key key) {
-  HWND target = toHwnd(control);
-  if (!IsWindow(target)) return;
-  focusFor(target);
-  HWND focus = keyTarget(target);
-  switch (key) {
-    case Key::Enter:
-      postKey(focus, VK_RETURN);
-      break;
-    case Key::Escape:
-      postKey(focus, VK_ESCAPE);
-      break;
-    case Key::Tab:
-      postKey(focus, VK_TAB);
-      break;
-    case Key::ShiftTab: {
-      const ShiftHeld shift;
-      postKey(focus, VK_TAB);
-      win32::processPendingEvents();
-      return;
-    }
-    case Key::F10:
-    case Key::Alt:
-    case Key::Up:
-    case Key::Down:
-      return pressKeys(control, {key});
-    case Key::CtrlC:
-      // What Ctrl+C comes to in an edit control: the character 3, a copy.
-      PostMessageW(focus, WM_CHAR, 3, 1);
-      break;
-  }
-  win32::processPendingEvents();
+  pressKeys(control, {key});
 }
 
 void pressKeys(Handle control, const std::vector<Key>& keys) {
@@ -382,6 +352,7 @@ void pressKeys(Handle control, const std::vector<Key>& keys) {
         postKey(focus, VK_DOWN);
         break;
       case Key::CtrlC:
+        // What Ctrl+C comes to in an edit control: the character 3, a copy.
         PostMessageW(focus, WM_CHAR, 3, 1);
         break;
     }
