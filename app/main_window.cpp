@@ -3,7 +3,7 @@
 #include "app/main_window.h"
 
 #include "app/main_window_ids.h"
-#include "configurator/program_state.h"
+#include "program/program_state.h"
 
 namespace app {
 
