@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "codetable/windows1252.h"
 #include "os/os.h"
@@ -92,6 +93,55 @@ void applyRecord(const std::uint8_t* bytes, ConfigRecord& record, Tables& tables
     addDecodeEntry(tables.DecodeTable, raw, symbol.symbol);
   }
 }
+
+// The one way a configuration file's bytes are applied, from memory or from
+// the disk: fed in pieces of any size, it applies each whole record as soon
+// as its last byte arrives; a record split across two pieces waits in
+// `pending_`. The tables are emptied when it starts.
+class RecordApplier {
+ public:
+  RecordApplier(ConfigRecord& record, Tables& tables) : record_(record), tables_(tables) {
+    tables_ = Tables{};
+  }
+
+  void feed(const std::uint8_t* bytes, std::size_t size) {
+    if (size == 0) return;  // an empty view may hold no pointer at all
+    if (pendingSize_ > 0) {
+      const std::size_t take = std::min(size, kSize - pendingSize_);
+      std::memcpy(pending_.data() + pendingSize_, bytes, take);
+      pendingSize_ += take;
+      bytes += take;
+      size -= take;
+      if (pendingSize_ < kSize) return;
+      apply(pending_.data());
+      pendingSize_ = 0;
+    }
+    for (; size >= kSize; bytes += kSize, size -= kSize) apply(bytes);
+    std::memcpy(pending_.data(), bytes, size);
+    pendingSize_ = size;
+  }
+
+  // The codes of the last whole record, or nothing when there was none.
+  std::optional<Codes> finish() {
+    if (!any_) return std::nullopt;
+    return std::move(codes_);
+  }
+
+ private:
+  static constexpr std::size_t kSize = kRecordSize;
+
+  void apply(const std::uint8_t* bytes) {
+    applyRecord(bytes, record_, tables_, codes_);
+    any_ = true;
+  }
+
+  ConfigRecord& record_;
+  Tables& tables_;
+  std::array<std::uint8_t, kSize> pending_{};
+  std::size_t pendingSize_ = 0;
+  bool any_ = false;
+  Codes codes_;
+};
 
 // Length of the well-formed UTF-8 sequence at the start of `text`, or 1 when
 // the first byte does not start one.
@@ -166,42 +216,24 @@ void buildTables(const Codes& codes, Tables& tables) {
 }
 
 std::optional<Codes> applyFileImage(std::string_view bytes, ConfigRecord& record, Tables& tables) {
-  tables = Tables{};
-  const std::size_t records = bytes.size() / kRecordSize;
-  if (records == 0) return std::nullopt;
-  Codes codes;
-  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  for (std::size_t n = 0; n < records; ++n)
-    applyRecord(data + n * kRecordSize, record, tables, codes);
-  return codes;
+  RecordApplier applier(record, tables);
+  applier.feed(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  return applier.finish();
 }
 
 std::optional<Codes> loadConfigurationFile(const std::string& path, ConfigRecord& record,
                                            Tables& tables) {
-  tables = Tables{};
+  RecordApplier applier(record, tables);
   os::FileReader reader;
   if (!reader.open(path)) return std::nullopt;
-
-  // Whole records are applied as they arrive; a record split across two
-  // reads waits in the front of the buffer for its remaining bytes.
   constexpr std::size_t kBufferSize = kRecordSize * 512;
   std::array<std::uint8_t, kBufferSize> buffer;
-  std::size_t filled = 0;
-  bool any = false;
-  Codes codes;
   for (;;) {
-    const std::ptrdiff_t n = reader.read(buffer.data() + filled, kBufferSize - filled);
+    const std::ptrdiff_t n = reader.read(buffer.data(), kBufferSize);
     if (n <= 0) break;  // the end, or a read error: keep what was applied
-    filled += static_cast<std::size_t>(n);
-    const std::size_t whole = filled / kRecordSize * kRecordSize;
-    for (std::size_t at = 0; at < whole; at += kRecordSize)
-      applyRecord(buffer.data() + at, record, tables, codes);
-    any = any || whole > 0;
-    std::memmove(buffer.data(), buffer.data() + whole, filled - whole);
-    filled -= whole;
+    applier.feed(buffer.data(), static_cast<std::size_t>(n));
   }
-  if (!any) return std::nullopt;
-  return codes;
+  return applier.finish();
 }
 
 std::string errorMessage(const SaveOutcome& outcome) {

@@ -91,9 +91,9 @@ using ConfigRecord = std::array<std::uint8_t, kRecordSize>;
 // was no whole record.
 std::optional<Codes> applyFileImage(std::string_view bytes, ConfigRecord& record, Tables& tables);
 
-// Reads the configuration file at `path` (UTF-8) and applies it as
-// applyFileImage does, record by record, so that a long file needs no more
-// memory than a short one. A path that is not a readable regular file counts
+// Reads the configuration file at `path` (UTF-8) and applies it with the
+// same record applier as applyFileImage, piece by piece, so that a long file
+// needs no more memory than a short one. A path that is not a readable regular file counts
 // as a file with no record: the tables are emptied, `record` is kept and
 // nothing is returned. Never blocks, never reports.
 std::optional<Codes> loadConfigurationFile(const std::string& path, ConfigRecord& record,
