@@ -29,7 +29,9 @@ struct KindStyle {
 
 // Code boxes: child, visible, border, tab stop, typed letters lowered; single
 // line without sideways scrolling, so a box takes only what fits.
-constexpr std::uint32_t kCodeBoxStyle = 0x50810010;
+constexpr std::uint32_t kCodeBoxStyle = dialog::kWsChild | dialog::kWsVisible | dialog::kWsBorder |
+                                        dialog::kWsTabStop | dialog::kEsLowercase;
+static_assert(kCodeBoxStyle == 0x50810010);
 
 constexpr KindStyle styleOf(Kind kind) {
   switch (kind) {

@@ -573,16 +573,16 @@ TEST_F(DialogLayer, DisabledMenuEntrySendsNothingAndEnablingWorksAtOnce) {
   const MenuHandle bar = createMenuBar();
   const MenuHandle ops = createPopupMenu();
   const MenuHandle other = createPopupMenu();
-  appendMenuItem(bar, "Ops", ops, 0, kMenuEnabled, kMenuAtEnd, 1);
+  appendMenuItem(bar, "Ops", ops, 0, kMenuEnabled, kMenuAtEnd, kMenuPopupEntry);
   for (auto [text, id] : {std::pair<const char*, std::uint16_t>{"Primero", 100},
                           {"-", 0},
                           {"Segundo", 101},
                           {"--", 102},
                           {"a-b", 103}})
-    appendMenuItem(ops, text, 0, id, kMenuEnabled, kMenuAtEnd, 0);
+    appendMenuItem(ops, text, 0, id, kMenuEnabled, kMenuAtEnd, kMenuByPosition);
   // Entries may be added after the popup went into the bar.
-  appendMenuItem(bar, "Otro", other, 0, kMenuEnabled, kMenuAtEnd, 1);
-  appendMenuItem(other, "Tercero", 0, 104, kMenuEnabled, kMenuAtEnd, 0);
+  appendMenuItem(bar, "Otro", other, 0, kMenuEnabled, kMenuAtEnd, kMenuPopupEntry);
+  appendMenuItem(other, "Tercero", 0, 104, kMenuEnabled, kMenuAtEnd, kMenuByPosition);
   attachMenu(window, bar);
 
   std::vector<std::string> layout;
@@ -819,8 +819,8 @@ TEST_F(DialogLayer, MenuBarTakesItsHeightFromTheClientArea) {
   const Handle withMenu = makeWindow("Con menú", 200, 120);
   const MenuHandle bar = createMenuBar();
   const MenuHandle popup = createPopupMenu();
-  appendMenuItem(bar, "Operaciones", popup, 0, kMenuEnabled, kMenuAtEnd, 1);
-  appendMenuItem(popup, "Salir", 0, 1087, kMenuEnabled, kMenuAtEnd, 0);
+  appendMenuItem(bar, "Operaciones", popup, 0, kMenuEnabled, kMenuAtEnd, kMenuPopupEntry);
+  appendMenuItem(popup, "Salir", 0, 1087, kMenuEnabled, kMenuAtEnd, kMenuByPosition);
   attachMenu(withMenu, bar);
   dt::Rect plainClient{}, menuClient{};
   run(plain, {[&] { plainClient = dt::clientRect(plain); }});

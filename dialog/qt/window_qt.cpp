@@ -1,8 +1,11 @@
 // Windows of the Qt backend: creation, the opening sequence, nested modal
-// loops, ending, the close command and activation. Linux side.
+// loops, ending, the close command, activation, the window icon and the
+// keyboard focus. Linux side.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFile>
+#include <QIcon>
 #include <QMenuBar>
 #include <QScreen>
 #include <QWindow>
@@ -220,6 +223,32 @@ void endWindow(Handle window, std::int32_t result) {
 
   if (w->loop) w->loop->exit(0);
   w->deleteLater();
+}
+
+void setWindowIcon(Handle window, std::string_view name) {
+  Window* w = windowOf(window);
+  if (!w || name.size() < 2 || name.front() != '#') return;
+  // "#200" names the icon with numeric id 200, compiled into the program.
+  const QString path = QStringLiteral(":/icons/%1.png").arg(toQt(name.substr(1)));
+  // The image is decoded when the window system first asks for it.
+  if (QFile::exists(path)) w->setWindowIcon(QIcon(path));
+}
+
+Handle focusedControl() {
+  Backend& b = backend();
+  if (b.focusBeforeDeactivation && b.registry.ownerOf(b.focusBeforeDeactivation))
+    return b.focusBeforeDeactivation;
+  QWidget* focus = QApplication::focusWidget();
+  // Until the toolkit confirms an activation the layer asked for, the focus
+  // is the one that window will have, as on Win32 where it moves at once.
+  if (!focus && !activationSettled())
+    if (Window* pending = windowOf(b.requestedActive)) focus = pending->focusWidget();
+  const Handle handle = reinterpret_cast<Handle>(focus);
+  return b.registry.ownerOf(handle) ? handle : 0;
+}
+
+void setFocus(Handle control) {
+  if (QWidget* widget = controlOf(control)) widget->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace dialog

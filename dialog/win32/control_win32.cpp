@@ -230,24 +230,4 @@ void redrawControl(Handle control) {
   RedrawWindow(toHwnd(control), nullptr, nullptr, kRedrawNow);
 }
 
-void setControlLabel(Handle window, std::uint16_t controlId, std::uint16_t labelId) {
-  const ControlLookup label = findControl(window, labelId);
-  const ControlLookup control = findControl(window, controlId);
-  if (!label.control || !control.control || label.control == control.control) return;
-  HWND labelWindow = toHwnd(label.control->handle);
-  HWND controlWindow = toHwnd(control.control->handle);
-  HWND before = GetWindow(controlWindow, GW_HWNDPREV);
-  if (before == labelWindow) return;
-  // Only the label moves: the focusable controls keep their order among
-  // themselves, and with it the dialog manager's tab order.
-  SetWindowPos(labelWindow, before ? before : HWND_TOP, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-}
-
-void setControlInvalid(Handle window, std::uint16_t id, bool invalid,
-                       std::string_view /*description*/) {
-  // Kept for the record only: MSAA has no invalid-entry state to report.
-  if (core::ControlRecord* control = findControl(window, id).control) control->invalid = invalid;
-}
-
 }  // namespace dialog

@@ -491,21 +491,4 @@ void releaseFont(int font) {
   record->platformFont = 0;
 }
 
-Handle focusedControl() {
-  Backend& b = backend();
-  if (b.focusBeforeDeactivation && b.registry.ownerOf(b.focusBeforeDeactivation))
-    return b.focusBeforeDeactivation;
-  QWidget* focus = QApplication::focusWidget();
-  // Until the toolkit confirms an activation the layer asked for, the focus
-  // is the one that window will have, as on Win32 where it moves at once.
-  if (!focus && !activationSettled())
-    if (Window* pending = windowOf(b.requestedActive)) focus = pending->focusWidget();
-  const Handle handle = reinterpret_cast<Handle>(focus);
-  return b.registry.ownerOf(handle) ? handle : 0;
-}
-
-void setFocus(Handle control) {
-  if (QWidget* widget = controlOf(control)) widget->setFocus(Qt::OtherFocusReason);
-}
-
 }  // namespace dialog
