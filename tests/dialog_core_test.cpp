@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
 #include <string>
 
 #include "dialog/core/core.h"
@@ -40,6 +41,41 @@ TEST(WindowStyle, ShowState) {
   EXPECT_EQ(showState(kWsMaximize), 3);
   EXPECT_EQ(showState(kWsMinimize), 6);
   EXPECT_EQ(showState(kWsMaximize | kWsMinimize), 3);
+}
+
+TEST(WindowStyle, OpeningSizeKindFollowsTheShowState) {
+  EXPECT_EQ(sizeKind(showState(0x80C000D4)), 0u);
+  EXPECT_EQ(sizeKind(showState(kWsMaximize)), 2u);
+  EXPECT_EQ(sizeKind(showState(kWsMinimize)), 1u);
+}
+
+TEST(Colours, MaskedToTwentyFourBitsOrTheDefault) {
+  const struct {
+    Colour given, kept;
+  } cases[] = {
+      {0x000000FF, 0x000000FF},
+      {0x00FFFFFF, 0x00FFFFFF},
+      {0x7F123456, 0x00123456},
+      {0x01000000, 0},
+      {-1, -1},
+      {-0x7F000000, -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(maskedColour(c.given), c.kept) << c.given;
+}
+
+// --- Program callbacks --------------------------------------------------------
+
+std::intptr_t answering(Handle, std::uint32_t event, WParam wParam, LParam lParam) {
+  if (event == 1) throw std::runtime_error("fallo");
+  if (event == 2) throw 7;
+  return static_cast<std::intptr_t>(wParam) + lParam;
+}
+
+TEST(ProgramCallbacks, AnswersPassThroughAndThrowsBecomeDefaultHandling) {
+  EXPECT_EQ(callProgram(answering, 0, 0, 40, 2), 42);
+  EXPECT_EQ(callProgram(answering, 0, 1, 40, 2), 0) << "a standard exception";
+  EXPECT_EQ(callProgram(answering, 0, 2, 40, 2), 0) << "anything else thrown";
+  EXPECT_EQ(callProgram(nullptr, 0, 0, 40, 2), 0) << "no callback attached";
 }
 
 TEST(ControlStyle, Rules) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -422,6 +423,29 @@ TEST_F(DialogLayer, EnterAndEscapeSendCommandsOneAndTwoAndNeverClose) {
   EXPECT_EQ("\r\n", areaText);
   EXPECT_TRUE(openAfterKeys);
   EXPECT_EQ("", singleText);
+}
+
+TEST_F(DialogLayer, WhatACallbackThrowsStaysOutOfTheLoop) {
+  const Handle window = makeWindow();
+  addControl(window, 60, "Uno", 5, 5, 40, 14, 0, 0, kKindButton);
+  // Throws while opening and on the first click; the loop and the window go
+  // on as if the callback had answered 0.
+  int clicks = 0;
+  react = [&](const Event& e) {
+    if (e.code == kWmInitDialog) throw std::runtime_error("al abrir");
+    if (e.code == kWmCommand && loWord(e.wParam) == 60 && ++clicks == 1) throw 1;
+  };
+  bool openAfterThrow = false;
+  run(window, {[&] { dt::clickButton(window, 60); },
+               [&] {
+                 openAfterThrow = windowExists(window) && dt::isWindowVisible(window);
+                 dt::clickButton(window, 60);
+               }});
+  EXPECT_TRUE(openAfterThrow);
+  EXPECT_EQ(clicks, 2) << "the second click still reaches the callback";
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(kWmSize, seen[1].code) << "the opening goes on after a throw";
+  EXPECT_EQ(kWmNcDestroy, seen.back().code);
 }
 
 // --- Several windows ----------------------------------------------------------

@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 namespace dialog::core {
 
@@ -24,6 +26,21 @@ int showState(std::uint32_t style) {
   if (style & kWsMaximize) return 3;
   if (style & kWsMinimize) return 6;
   return 5;
+}
+
+std::intptr_t callProgram(WindowCallback callback, Handle window, std::uint32_t event,
+                          WParam wParam, LParam lParam) noexcept {
+  if (!callback) return 0;
+  try {
+    return callback(window, event, wParam, lParam);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "velmora: event 0x%04x of a window failed: %s\n",
+                 static_cast<unsigned>(event), error.what());
+  } catch (...) {
+    std::fprintf(stderr, "velmora: event 0x%04x of a window failed\n",
+                 static_cast<unsigned>(event));
+  }
+  return 0;
 }
 
 namespace {

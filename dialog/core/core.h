@@ -21,6 +21,26 @@ inline constexpr std::uint32_t kDefaultWindowStyle = 0x80C000D4;
 std::uint32_t windowStyle(std::uint32_t style, std::int32_t x, std::int32_t y, bool hasParent);
 // Show state from the final style: 3 maximized, 6 minimized, else 5.
 int showState(std::uint32_t style);
+// The size kind the opening WM_SIZE carries for a show state: 2 maximized,
+// 1 minimized, else 0 (restored).
+constexpr WParam sizeKind(int showState) {
+  return showState == 3 ? 2 : showState == 6 ? 1 : 0;
+}
+
+// A colour as the records keep it: the 24 bits of 0x00BBGGRR, or -1 (the
+// platform's default) for any negative value.
+constexpr Colour maskedColour(Colour colour) {
+  return colour < 0 ? -1 : (colour & 0x00FFFFFF);
+}
+
+// --- Program callbacks --------------------------------------------------------
+
+// Calls a window's callback for the backend, so that nothing the program
+// throws crosses into the platform's message loop, where it would end the
+// process or be lost half-way through the platform's own frames. A throw is
+// reported on the standard error stream and answered 0 (default handling).
+std::intptr_t callProgram(WindowCallback callback, Handle window, std::uint32_t event,
+                          WParam wParam, LParam lParam) noexcept;
 
 struct ControlStyle {
   std::uint32_t style;

@@ -453,8 +453,8 @@ void setControlColor(Handle window, std::uint16_t id, Colour text, Colour backgr
   core::WindowRecord* record = backend().registry.find(window);
   core::ControlRecord* control = record ? record->control(id) : nullptr;
   if (!control) return;
-  control->textColour = text < 0 ? -1 : (text & 0xFFFFFF);
-  control->backgroundColour = background < 0 ? -1 : (background & 0xFFFFFF);
+  control->textColour = core::maskedColour(text);
+  control->backgroundColour = core::maskedColour(background);
   applyColours(controlOf(control->handle), *control);
 }
 

@@ -57,7 +57,7 @@ Window* windowOf(Handle window) {
 std::intptr_t deliver(Handle window, std::uint32_t event, WParam wParam, LParam lParam) {
   core::WindowRecord* record = backend().registry.find(window);
   if (!record || !record->callback) return 0;
-  return record->callback(window, event, wParam, lParam);
+  return core::callProgram(record->callback, window, event, wParam, lParam);
 }
 
 void sendCommand(Handle window, std::uint16_t id, std::uint16_t code, Handle from) {
@@ -154,11 +154,10 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
 
   // Opening: the callback is called directly while the window is hidden.
   // What its own actions cause does not reach it, since it is not attached.
-  callback(window, kWmInitDialog, window, 0);
-  const int sizeKind = record->showState == 3 ? 2 : record->showState == 6 ? 1 : 0;
+  core::callProgram(callback, window, kWmInitDialog, window, 0);
   const QSize client = w->clientSize();
-  callback(window, kWmSize, static_cast<WParam>(sizeKind),
-           static_cast<LParam>(client.width() | (client.height() << 16)));
+  core::callProgram(callback, window, kWmSize, core::sizeKind(record->showState),
+                    static_cast<LParam>(client.width() | (client.height() << 16)));
 
   record = backend().registry.find(window);  // the callback may have ended it
   if (!record) return 0;

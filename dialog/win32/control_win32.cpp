@@ -59,10 +59,6 @@ HFONT makeFont(const core::FontRecord& font) {
   return CreateFontIndirectW(&description);
 }
 
-Colour masked(Colour colour) {
-  return colour < 0 ? -1 : (colour & 0x00FFFFFF);
-}
-
 }  // namespace
 
 namespace win32 {
@@ -191,8 +187,8 @@ void setControlColor(Handle window, std::uint16_t id, Colour text, Colour backgr
   Backend& state = backend();
   core::ControlRecord* control = findControl(window, id).control;
   if (!control) return;
-  text = masked(text);
-  background = masked(background);
+  text = core::maskedColour(text);
+  background = core::maskedColour(background);
 
   HBRUSH brush = nullptr;
   if (background >= 0) {

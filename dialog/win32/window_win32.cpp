@@ -15,6 +15,9 @@ static_assert(dialog::kWmInitDialog == WM_INITDIALOG);
 static_assert(dialog::kWmCommand == WM_COMMAND);
 static_assert(dialog::kWmSysCommand == WM_SYSCOMMAND);
 static_assert(dialog::kScClose == SC_CLOSE);
+static_assert(dialog::core::sizeKind(SW_MAXIMIZE) == SIZE_MAXIMIZED);
+static_assert(dialog::core::sizeKind(SW_MINIMIZE) == SIZE_MINIMIZED);
+static_assert(dialog::core::sizeKind(SW_SHOW) == SIZE_RESTORED);
 static_assert(dialog::kBnClicked == BN_CLICKED);
 static_assert(dialog::kEnSetFocus == EN_SETFOCUS);
 static_assert(dialog::kEnKillFocus == EN_KILLFOCUS);
@@ -184,7 +187,8 @@ INT_PTR CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
   const core::WindowRecord* record = state.registry.find(toHandle(hwnd));
   if (record && record->callback) {
-    const std::intptr_t handled = record->callback(toHandle(hwnd), message, wParam, lParam);
+    const std::intptr_t handled =
+        core::callProgram(record->callback, toHandle(hwnd), message, wParam, lParam);
     // The records go with the window whatever the callback answered: kept,
     // they would name a handle that the platform may give to a new window.
     if (message == WM_NCDESTROY) releaseWindow(hwnd);
@@ -350,15 +354,12 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
   HWND previouslyActive = GetActiveWindow();
 
   SetForegroundWindow(hwnd);
-  callback(window, WM_INITDIALOG, window, 0);
+  core::callProgram(callback, window, WM_INITDIALOG, window, 0);
   if (core::WindowRecord* record = state.registry.find(window)) {
     RECT client{};
     GetClientRect(hwnd, &client);
-    const WParam sizeType = record->showState == SW_MAXIMIZE   ? SIZE_MAXIMIZED
-                            : record->showState == SW_MINIMIZE ? SIZE_MINIMIZED
-                                                               : SIZE_RESTORED;
-    callback(
-        window, WM_SIZE, sizeType,
+    core::callProgram(
+        callback, window, WM_SIZE, core::sizeKind(record->showState),
         static_cast<LParam>(MAKELPARAM(client.right - client.left, client.bottom - client.top)));
   }
 
