@@ -126,17 +126,22 @@ struct ControlRecord {
   bool invalid = false;            // marked as holding an entry that is not valid
 };
 
+// The backend's own state of one window: its platform objects and its loop
+// and ending state. Declared here, defined by each backend, which makes it
+// with the window; the window record owns it.
+struct PlatformWindow;
+using PlatformWindowPtr = std::unique_ptr<PlatformWindow, void (*)(PlatformWindow*)>;
+
 struct WindowRecord {
   Handle handle = 0;
   Handle parent = 0;
   std::uint32_t style = 0;
   std::uint32_t exStyle = 0;
   int showState = 5;
-  WindowCallback callback = nullptr;  // attached by showModal
-  std::int32_t* result = nullptr;     // where endWindow stores the result
-  std::uintptr_t bigIcon = 0;
-  std::uintptr_t smallIcon = 0;
-  std::vector<ControlRecord> controls;  // in creation order
+  WindowCallback callback = nullptr;             // attached by showModal
+  std::int32_t* result = nullptr;                // where endWindow stores the result
+  PlatformWindowPtr platform{nullptr, nullptr};  // set by the backend when it makes the window
+  std::vector<ControlRecord> controls;           // in creation order
 
   ControlRecord* control(std::uint16_t id);
   ControlRecord* controlByHandle(Handle control);

@@ -40,7 +40,8 @@ void Window::closeEvent(QCloseEvent* event) {
   // The window manager's close button or Alt+F4: the close command. The
   // window itself goes only through endWindow.
   event->ignore();
-  if (!ending) closeCommand(handle());
+  const core::WindowRecord* record = backend().registry.find(handle());
+  if (record && !record->platform->ending) closeCommand(handle());
 }
 
 Handle Menu::owner() const {
@@ -129,6 +130,7 @@ Handle createWindow(Handle parent, std::string_view title, std::int32_t x, std::
   }
 
   core::WindowRecord& record = b.registry.add(window->handle());
+  record.platform = {new core::PlatformWindow{}, [](core::PlatformWindow* p) { delete p; }};
   record.parent = parent;
   record.style = finalStyle;
   record.exStyle = exStyle;
@@ -187,8 +189,10 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
   // Each display runs its own loop, which serves every window; it blocks
   // while nothing happens. endWindow ends it.
   QEventLoop loop;
-  w->loop = &loop;
-  loop.exec();
+  if (core::WindowRecord* shown = backend().registry.find(window)) {
+    shown->platform->loop = &loop;
+    loop.exec();
+  }
 
   if (Window* owner = windowOf(parent)) {
     owner->setEnabled(true);
@@ -201,9 +205,10 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
 
 void endWindow(Handle window, std::int32_t result) {
   Window* w = windowOf(window);
-  if (!w || w->ending) return;
-  w->ending = true;
+  if (!w) return;
   core::WindowRecord* record = backend().registry.find(window);
+  if (record->platform->ending) return;
+  record->platform->ending = true;
   if (record->result) *record->result = result;
 
   deliver(window, kWmClose, 0, 0);
@@ -216,11 +221,12 @@ void endWindow(Handle window, std::int32_t result) {
   deliver(window, kWmNcDestroy, 0, 0);
 
   record = backend().registry.find(window);
+  QEventLoop* loop = record->platform->loop;
   releaseControls(*record);
   backend().registry.remove(window);
   releaseMenus(window);
 
-  if (w->loop) w->loop->exit(0);
+  if (loop) loop->exit(0);
   w->deleteLater();
 }
 

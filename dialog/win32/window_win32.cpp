@@ -138,8 +138,8 @@ void releaseWindow(HWND hwnd) {
     }
     releaseColour(state, control.backgroundColour);
   }
-  if (record->bigIcon) DestroyIcon(reinterpret_cast<HICON>(record->bigIcon));
-  if (record->smallIcon) DestroyIcon(reinterpret_cast<HICON>(record->smallIcon));
+  if (record->platform->bigIcon) DestroyIcon(record->platform->bigIcon);
+  if (record->platform->smallIcon) DestroyIcon(record->platform->smallIcon);
   state.registry.remove(toHandle(hwnd));
   if (state.activeWindow == hwnd) state.activeWindow = nullptr;
 }
@@ -302,6 +302,7 @@ Handle createWindow(Handle parent, std::string_view title, std::int32_t x, std::
   if (!hwnd) return 0;
   SetWindowTextW(hwnd, widen(title).c_str());
   core::WindowRecord& record = backend().registry.add(toHandle(hwnd));
+  record.platform = {new core::PlatformWindow{}, [](core::PlatformWindow* p) { delete p; }};
   record.parent = parent;
   record.style = finalStyle;
   record.exStyle = exStyle;
@@ -337,14 +338,14 @@ void setWindowIcon(Handle window, std::string_view name) {
     return;
   }
   core::WindowRecord* record = state.registry.find(window);
-  const std::uintptr_t oldBig = record->bigIcon;
-  const std::uintptr_t oldSmall = record->smallIcon;
-  record->bigIcon = reinterpret_cast<std::uintptr_t>(big);
-  record->smallIcon = reinterpret_cast<std::uintptr_t>(small);
+  HICON oldBig = record->platform->bigIcon;
+  HICON oldSmall = record->platform->smallIcon;
+  record->platform->bigIcon = big;
+  record->platform->smallIcon = small;
   SendMessageW(toHwnd(window), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   SendMessageW(toHwnd(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-  if (oldBig) DestroyIcon(reinterpret_cast<HICON>(oldBig));
-  if (oldSmall) DestroyIcon(reinterpret_cast<HICON>(oldSmall));
+  if (oldBig) DestroyIcon(oldBig);
+  if (oldSmall) DestroyIcon(oldSmall);
 }
 
 std::int32_t showModal(Handle window, WindowCallback callback) {
@@ -396,16 +397,16 @@ void endWindow(Handle window, std::int32_t result) {
   if (!record) return;
   // A callback that ends its window again while it is being ended (from the
   // close notice, say) must not start a second round.
-  if (std::find(state.endingWindows.begin(), state.endingWindows.end(), hwnd) !=
-      state.endingWindows.end())
-    return;
-  state.endingWindows.push_back(hwnd);
+  if (record->platform->ending) return;
+  record->platform->ending = true;
   if (record->result) *record->result = result;
   HWND parent = toHwnd(record->parent);
   SendMessageW(hwnd, WM_CLOSE, 0, 0);
   if (parent) EnableWindow(parent, TRUE);
   DestroyWindow(hwnd);
-  std::erase(state.endingWindows, hwnd);
+  // The records normally go with the window; should it outlive this, it can
+  // be ended again.
+  if (core::WindowRecord* kept = state.registry.find(window)) kept->platform->ending = false;
 }
 
 Handle focusedControl() {
