@@ -182,6 +182,36 @@ TEST(DialogUnits, FontHeightIsMinusTheRoundedPixelHeight) {
 
 // --- Fonts ------------------------------------------------------------------
 
+TEST(Fonts, UseCountsFollowTheControlsAndDecideTheRelease) {
+  FontTable fonts;
+  const int bold = fonts.intern("Arial", 10, kFontBold, 0, 0, 0);
+  const int italic = fonts.intern("Arial", 10, kFontItalic, 0, 0, 0);
+  ControlRecord first, second;
+  fonts.use(first, *fonts.find(bold));
+  fonts.use(second, *fonts.find(bold));
+  EXPECT_EQ(first.font, bold);
+  EXPECT_EQ(fonts.find(bold)->useCount, 2);
+  EXPECT_FALSE(FontTable::releasable(*fonts.find(bold)));
+  EXPECT_TRUE(FontTable::releasable(*fonts.find(italic))) << "made but never shown";
+
+  fonts.use(first, *fonts.find(italic));  // moving to another font gives up the first
+  EXPECT_EQ(fonts.find(bold)->useCount, 1);
+  EXPECT_EQ(fonts.find(italic)->useCount, 1);
+  fonts.use(first, *fonts.find(italic));  // the same font again counts once
+  EXPECT_EQ(fonts.find(italic)->useCount, 1);
+
+  fonts.release(first);
+  fonts.release(second);
+  fonts.release(second);  // a control gives up its font only once
+  EXPECT_EQ(first.font, 0);
+  EXPECT_EQ(fonts.find(bold)->useCount, 0);
+  EXPECT_EQ(fonts.find(italic)->useCount, 0);
+  EXPECT_TRUE(FontTable::releasable(*fonts.find(bold)));
+  fonts.use(first, *fonts.find(1));
+  fonts.release(first);
+  EXPECT_FALSE(FontTable::releasable(*fonts.find(1))) << "built-in fonts stay";
+}
+
 TEST(Fonts, BuiltInFontsAndFontZero) {
   FontTable fonts;
   EXPECT_EQ(fonts.size(), 3u);

@@ -187,6 +187,17 @@ FontRecord* FontTable::find(int number) {
   return &fonts_[static_cast<std::size_t>(number) - 1];
 }
 
+void FontTable::use(ControlRecord& control, FontRecord& font) {
+  ++font.useCount;
+  if (FontRecord* before = control.font ? find(control.font) : nullptr) --before->useCount;
+  control.font = font.number;
+}
+
+void FontTable::release(ControlRecord& control) {
+  if (FontRecord* font = control.font ? find(control.font) : nullptr) --font->useCount;
+  control.font = 0;
+}
+
 ControlRecord* WindowRecord::control(std::uint16_t id) {
   for (auto& c : controls)
     if (c.id == id) return &c;

@@ -96,6 +96,8 @@ struct FontRecord {
   float signedPoints() const { return cellHeight ? -points : points; }
 };
 
+struct ControlRecord;
+
 // Interned font descriptions, numbered from 1. Fonts 1 to 3 are the layer's.
 class FontTable {
  public:
@@ -105,6 +107,15 @@ class FontTable {
   // The record, or nullptr if the layer never gave out that number. 0 means 1.
   FontRecord* find(int number);
   std::size_t size() const { return fonts_.size(); }
+
+  // The use counts, kept here for both backends. `use` counts the control's
+  // use of `font`, gives up the font it showed before and records the new
+  // one on the control; `release` gives up its use when the control goes.
+  void use(ControlRecord& control, FontRecord& font);
+  void release(ControlRecord& control);
+  // True when the backend may delete the font's platform font: a font of
+  // the program's that no control shows.
+  static bool releasable(const FontRecord& font) { return !font.builtIn() && font.useCount <= 0; }
 
  private:
   std::vector<FontRecord> fonts_;

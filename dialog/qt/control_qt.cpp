@@ -354,11 +354,7 @@ std::string fromQt(const QString& text) {
 }
 
 void releaseControls(core::WindowRecord& record) {
-  for (auto& control : record.controls) {
-    if (core::FontRecord* font = control.font ? backend().fonts.find(control.font) : nullptr)
-      --font->useCount;
-    control.font = 0;
-  }
+  for (auto& control : record.controls) backend().fonts.release(control);
 }
 
 void installKeyHandling() {
@@ -478,15 +474,12 @@ void setControlFont(Handle window, std::uint16_t id, int font) {
   if (!wanted->platformFont)
     wanted->platformFont = reinterpret_cast<std::uintptr_t>(new QFont(makeFont(*wanted)));
   controlOf(control->handle)->setFont(*reinterpret_cast<QFont*>(wanted->platformFont));
-  ++wanted->useCount;
-  if (core::FontRecord* before = control->font ? backend().fonts.find(control->font) : nullptr)
-    --before->useCount;
-  control->font = wanted->number;
+  backend().fonts.use(*control, *wanted);
 }
 
 void releaseFont(int font) {
   core::FontRecord* record = backend().fonts.find(font);
-  if (!record || font == 0 || record->builtIn() || record->useCount > 0) return;
+  if (!record || !core::FontTable::releasable(*record)) return;
   delete reinterpret_cast<QFont*>(record->platformFont);
   record->platformFont = 0;
 }

@@ -139,16 +139,13 @@ void setControlFont(Handle window, std::uint16_t id, int font) {
   HWND hwnd = toHwnd(control->handle);
   if (control->font == 0)
     control->initialFont = static_cast<std::uintptr_t>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
-  const int previous = control->font;
-  control->font = record->number;
-  ++record->useCount;
-  if (core::FontRecord* old = previous ? state.fonts.find(previous) : nullptr) --old->useCount;
+  state.fonts.use(*control, *record);
   SendMessageW(hwnd, WM_SETFONT, static_cast<WPARAM>(record->platformFont), TRUE);
 }
 
 void releaseFont(int font) {
   core::FontRecord* record = backend().fonts.find(font);
-  if (!record || record->builtIn() || record->useCount > 0 || !record->platformFont) return;
+  if (!record || !core::FontTable::releasable(*record) || !record->platformFont) return;
   DeleteObject(reinterpret_cast<HFONT>(record->platformFont));
   record->platformFont = 0;
 }

@@ -130,12 +130,10 @@ void releaseWindow(HWND hwnd) {
   Backend& state = backend();
   core::WindowRecord* record = state.registry.find(toHandle(hwnd));
   if (!record) return;
-  for (const core::ControlRecord& control : record->controls) {
-    if (control.font != 0) {
-      if (IsWindow(toHwnd(control.handle)))
-        SendMessageW(toHwnd(control.handle), WM_SETFONT, control.initialFont, FALSE);
-      if (core::FontRecord* font = state.fonts.find(control.font)) --font->useCount;
-    }
+  for (core::ControlRecord& control : record->controls) {
+    if (control.font != 0 && IsWindow(toHwnd(control.handle)))
+      SendMessageW(toHwnd(control.handle), WM_SETFONT, control.initialFont, FALSE);
+    state.fonts.release(control);
     releaseColour(state, control.backgroundColour);
   }
   if (record->platform->bigIcon) DestroyIcon(record->platform->bigIcon);
