@@ -337,6 +337,11 @@ TEST(Registry, FindsWindowsAndTheirControls) {
   EXPECT_EQ(registry.find(10), &main);
   EXPECT_EQ(registry.find(0), nullptr);
   EXPECT_EQ(registry.find(11), nullptr);
+  EXPECT_EQ(registry.controlHandle(10, 1002), 12u);
+  EXPECT_EQ(registry.controlHandle(20, 1001), 21u) << "ids are per window";
+  EXPECT_EQ(registry.controlHandle(20, 1002), 0u);
+  EXPECT_EQ(registry.controlHandle(0, 1001), 0u) << "no window";
+  EXPECT_EQ(registry.controlHandle(11, 1001), 0u) << "a control is not a window";
   EXPECT_EQ(registry.ownerOf(21), &other);
   EXPECT_EQ(registry.ownerOf(10), nullptr);
   EXPECT_EQ(registry.ownerOf(0), nullptr);
@@ -346,6 +351,7 @@ TEST(Registry, FindsWindowsAndTheirControls) {
   registry.remove(10);
   EXPECT_EQ(registry.find(10), nullptr);
   EXPECT_EQ(registry.ownerOf(12), nullptr);
+  EXPECT_EQ(registry.controlHandle(10, 1002), 0u) << "gone with its window";
   EXPECT_EQ(registry.find(20)->controls.size(), 1u);
 }
 

@@ -230,6 +230,12 @@ WindowRecord* Registry::ownerOf(Handle control) {
   return nullptr;
 }
 
+Handle Registry::controlHandle(Handle window, std::uint16_t id) {
+  WindowRecord* record = find(window);
+  const ControlRecord* control = record ? record->control(id) : nullptr;
+  return control ? control->handle : 0;
+}
+
 void Registry::remove(Handle window) {
   std::erase_if(windows_, [window](const auto& w) { return w->handle == window; });
 }

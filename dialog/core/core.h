@@ -165,6 +165,9 @@ class Registry {
   WindowRecord* find(Handle window);
   // The window owning this control, or nullptr.
   WindowRecord* ownerOf(Handle control);
+  // The layer's control with that id in the layer's window, or 0: the one
+  // argument check of controlHandle on every backend.
+  Handle controlHandle(Handle window, std::uint16_t id);
   void remove(Handle window);
   const std::vector<std::unique_ptr<WindowRecord>>& windows() const { return windows_; }
 

@@ -411,10 +411,7 @@ void addControl(Handle window, std::uint16_t id, std::string_view text, std::int
 }
 
 Handle controlHandle(Handle window, std::uint16_t id) {
-  core::WindowRecord* record = backend().registry.find(window);
-  if (!record) return 0;
-  const core::ControlRecord* control = record->control(id);
-  return control ? control->handle : 0;
+  return backend().registry.controlHandle(window, id);
 }
 
 std::string getControlText(Handle control) {

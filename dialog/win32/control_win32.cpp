@@ -151,8 +151,7 @@ void releaseFont(int font) {
 }
 
 Handle controlHandle(Handle window, std::uint16_t id) {
-  if (!window) return 0;
-  return toHandle(GetDlgItem(toHwnd(window), id));
+  return backend().registry.controlHandle(window, id);
 }
 
 std::string getControlText(Handle control) {
