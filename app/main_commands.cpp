@@ -6,7 +6,7 @@
 #include "app/text_commands.h"
 #include "configurator/code_boxes.h"
 #include "configurator/configurator_window.h"
-#include "configurator/program_state.h"
+#include "program/program_state.h"
 
 namespace app {
 
@@ -19,10 +19,7 @@ void onOpening() {
     configurator::loadConfiguration();
   } else {
     // Nothing to convert with until the first successful save.
-    dialog::setMenuItemState(program::mainMenuBar, IDM_TRADUCIR, dialog::kMenuDisabled,
-                             dialog::kMenuByCommand);
-    dialog::setMenuItemState(program::mainMenuBar, IDM_CODIFICAR, dialog::kMenuDisabled,
-                             dialog::kMenuByCommand);
+    program::setConversionsEnabled(false);
   }
 }
 

@@ -3,7 +3,7 @@
 #include "app/main_window.h"
 
 #include "app/main_window_ids.h"
-#include "configurator/program_state.h"
+#include "program/program_state.h"
 
 namespace app {
 
@@ -21,7 +21,10 @@ constexpr std::int32_t kClientHeight = 457;
 
 // Both text areas: child, visible, border, vertical scroll bar, tab stop,
 // multi-line, Enter inserts a line break, typed letters lowered.
-constexpr std::uint32_t kTextAreaStyle = 0x50A11014;
+constexpr std::uint32_t kTextAreaStyle =
+    dialog::kWsChild | dialog::kWsVisible | dialog::kWsBorder | dialog::kWsVScroll |
+    dialog::kWsTabStop | dialog::kEsMultiline | dialog::kEsWantReturn | dialog::kEsLowercase;
+static_assert(kTextAreaStyle == 0x50A11014);
 
 struct ControlSpec {
   std::uint16_t id;
@@ -78,10 +81,10 @@ dialog::MenuHandle buildMainMenu(dialog::Handle window) {
   mainMenuBar = dialog::createMenuBar();
   const dialog::MenuHandle popup = dialog::createPopupMenu();
   dialog::appendMenuItem(mainMenuBar, kMenuTitle, popup, 0, dialog::kMenuEnabled,
-                         dialog::kMenuAtEnd, 1);
+                         dialog::kMenuAtEnd, dialog::kMenuPopupEntry);
   for (const auto& entry : kOperacionesMenu)
     dialog::appendMenuItem(popup, entry.text, 0, entry.commandId, dialog::kMenuEnabled,
-                           dialog::kMenuAtEnd, 0);
+                           dialog::kMenuAtEnd, dialog::kMenuByPosition);
   dialog::attachMenu(window, mainMenuBar);
   return mainMenuBar;
 }

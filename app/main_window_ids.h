@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "program/program_state.h"
+
 namespace app {
 
 inline constexpr std::uint16_t ID_INPUT = 1001;
@@ -13,15 +15,15 @@ inline constexpr std::uint16_t ID_INPUT_LABEL = 1003;
 inline constexpr std::uint16_t ID_RESULT_LABEL = 1004;
 
 inline constexpr std::uint16_t IDM_NUEVO = 1083;
-inline constexpr std::uint16_t IDM_TRADUCIR = 1084;
-inline constexpr std::uint16_t IDM_CODIFICAR = 1085;
+using program::IDM_CODIFICAR;
+using program::IDM_TRADUCIR;
 inline constexpr std::uint16_t IDM_AUTOR = 1086;
 inline constexpr std::uint16_t IDM_SALIR = 1087;
 inline constexpr std::uint16_t IDM_CONFIGURADOR = 1088;
 
 inline constexpr std::string_view kMainTitle = "Velmora";
 inline constexpr std::string_view kMenuTitle = "Operaciones";
-inline constexpr std::string_view kMessageTitle = "Programador";
+using program::kMessageTitle;
 
 // The "Operaciones" menu in display order; "-" is a separator.
 struct MenuEntry {

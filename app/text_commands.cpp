@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "app/main_window_ids.h"
-#include "configurator/program_state.h"
 #include "convert/convert.h"
 #include "dialog/dialog.h"
+#include "program/program_state.h"
 
 namespace app {
 

@@ -18,9 +18,9 @@
 #include "app/main_window_ids.h"
 #include "app/text_commands.h"
 #include "codetable/codetable.h"
-#include "configurator/program_state.h"
 #include "convert/convert.h"
 #include "dialog/dialog.h"
+#include "program/program_state.h"
 #if defined(_WIN32)
 #include "dialog/win32/backend_win32.h"
 #else

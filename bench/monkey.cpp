@@ -23,10 +23,11 @@
 #include "app/main_window_ids.h"
 #include "codetable/codetable.h"
 #include "configurator/configurator_ids.h"
-#include "configurator/program_state.h"
+#include "configurator/grid.h"
 #include "dialog/dialog.h"
-#include "dialog/os/os.h"
 #include "dialog/testing.h"
+#include "os/os.h"
+#include "program/program_state.h"
 
 namespace {
 
@@ -76,7 +77,7 @@ std::string randomCode() {
 // Absent, or one whole record whose codes pass the check.
 bool keyFileIsWhole() {
   std::string bytes;
-  if (!dialog::os::readRegularFile(keyFile, bytes)) return !dialog::os::pathExists(keyFile);
+  if (!os::readRegularFile(keyFile, bytes)) return !os::pathExists(keyFile);
   if (bytes.size() != static_cast<std::size_t>(codetable::kRecordSize)) return false;
   codetable::ConfigRecord record{};
   codetable::Tables tables;
@@ -99,8 +100,9 @@ dialog::Handle mainArea() {
 }
 
 dialog::Handle codeBox() {
-  const auto& symbol = codetable::Symbols[static_cast<std::size_t>(below(codetable::kSymbolCount))];
-  return dialog::controlHandle(program::configuratorWindow, symbol.codeBoxId);
+  const auto& symbol =
+      configurator::kGrid[static_cast<std::size_t>(below(codetable::kSymbolCount))];
+  return dialog::controlHandle(program::configuratorWindow, symbol.boxId);
 }
 
 dt::Key randomKey() {
@@ -160,7 +162,7 @@ void actInConfigurator() {
     lastAction = "type a whole code";
     const std::string code = randomCode();
     for (std::size_t i = 0; i < codetable::Symbols.size(); ++i) {
-      const dialog::Handle box = dialog::controlHandle(window, codetable::Symbols[i].codeBoxId);
+      const dialog::Handle box = dialog::controlHandle(window, configurator::kGrid[i].boxId);
       dialog::setControlText(box, "");
       dt::typeText(box, std::string(1, code[i]));
     }

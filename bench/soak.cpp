@@ -18,9 +18,10 @@
 #include "app/main_window_ids.h"
 #include "codetable/codetable.h"
 #include "configurator/configurator_ids.h"
-#include "configurator/program_state.h"
+#include "configurator/grid.h"
 #include "dialog/dialog.h"
 #include "dialog/testing.h"
+#include "program/program_state.h"
 
 #if defined(_WIN32)
 #include "dialog/win32/backend_win32.h"
@@ -162,7 +163,7 @@ void addConfiguratorCycle(std::vector<Step>& steps, int cycle) {
     const std::string codes = shiftedCodes(1 + static_cast<std::size_t>(cycle % 35));
     for (std::size_t i = 0; i < codetable::Symbols.size(); ++i) {
       const dialog::Handle box =
-          dialog::controlHandle(program::configuratorWindow, codetable::Symbols[i].codeBoxId);
+          dialog::controlHandle(program::configuratorWindow, configurator::kGrid[i].boxId);
       dialog::setControlText(box, "");
       dt::typeText(box, std::string(1, codes[i]));
     }

@@ -21,8 +21,8 @@
 #include <vector>
 
 #include "app/main_window.h"
-#include "configurator/program_state.h"
 #include "dialog/dialog.h"
+#include "program/program_state.h"
 
 namespace {
 

@@ -373,7 +373,7 @@ int Run::show() {
 // The process's own inputs.
 class SystemReader : public Reader {
  public:
-  dialog::os::InputStream stream;
+  os::InputStream stream;
   std::ptrdiff_t read(char* buffer, std::size_t size) override { return stream.read(buffer, size); }
   StreamError error() const override { return stream.error(); }
 };
@@ -396,15 +396,15 @@ std::unique_ptr<Reader> SystemConsole::open(const std::string& input, StreamErro
 }
 
 StreamError SystemConsole::writeOutput(std::string_view bytes) {
-  return dialog::os::writeStandardOutput(bytes);
+  return os::writeStandardOutput(bytes);
 }
 
 StreamError SystemConsole::finishOutput() {
-  return dialog::os::closeStandardOutput();
+  return os::closeStandardOutput();
 }
 
 void SystemConsole::writeError(std::string_view text) {
-  dialog::os::writeStandardError(text);
+  os::writeStandardError(text);
 }
 
 std::string SystemConsole::defaultKeyFile() {
@@ -412,7 +412,7 @@ std::string SystemConsole::defaultKeyFile() {
 }
 
 bool SystemConsole::randomBytes(void* buffer, std::size_t size) {
-  return dialog::os::randomBytes(buffer, size);
+  return os::randomBytes(buffer, size);
 }
 
 }  // namespace cli

@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "dialog/os/console.h"
+#include "os/console.h"
 
 namespace cli {
 
-using dialog::os::StreamError;
+using os::StreamError;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitInputOutput = 1;  // an input or the output failed

@@ -83,7 +83,7 @@ const std::array<char32_t, 0x800>& twoByteLower() {
     std::array<char32_t, 0x800> lower{};
     for (char32_t c = 0x80; c < 0x800; ++c) {
       char32_t out[3];
-      lower[c] = dialog::os::lowerCase(c, out) == 1 ? out[0] : 0;
+      lower[c] = os::lowerCase(c, out) == 1 ? out[0] : 0;
     }
     return lower;
   }();
@@ -251,7 +251,7 @@ std::size_t lowerText(std::string_view text, char* output) {
       continue;
     }
     char32_t lower[3];
-    const std::size_t n = dialog::os::lowerCase(d.c, lower);
+    const std::size_t n = os::lowerCase(d.c, lower);
     for (std::size_t k = 0; k < n; ++k) to = encode(lower[k], to);
     i += d.length;
   }

@@ -1,5 +1,5 @@
 // The code table, the configuration record and file, and the check rule.
-// GUI-free; file access goes through dialog/os.
+// GUI-free; file access goes through os/.
 //
 // The configuration file is a plain sequence of 111-byte records with no
 // header; a file we write holds exactly one. A record is 37 slots of 3 bytes,
@@ -24,48 +24,44 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "codetable/windows1252.h"
-#include "dialog/os/os.h"
+#include "os/os.h"
 
 namespace codetable {
 
-// Processing order; slot, code box and label as laid out in the record and
-// in the configurator window.
+// Processing order; slots as laid out in the record.
 const std::array<Symbol, kSymbolCount> Symbols = {{
-    {'a', 0, 1006, 1005},  {'b', 1, 1007, 1008},  {'c', 2, 1009, 1010},  {'d', 3, 1011, 1012},
-    {'e', 4, 1013, 1014},  {'f', 5, 1015, 1016},  {'g', 6, 1017, 1018},  {'h', 7, 1019, 1020},
-    {'i', 8, 1021, 1022},  {'j', 9, 1023, 1024},  {'k', 10, 1025, 1026}, {'l', 11, 1027, 1028},
-    {'m', 12, 1031, 1030}, {'n', 13, 1032, 1033}, {'o', 15, 1036, 1037}, {'p', 16, 1038, 1039},
-    {'q', 17, 1040, 1041}, {'r', 18, 1042, 1043}, {'s', 19, 1044, 1045}, {'t', 20, 1046, 1047},
-    {'u', 21, 1048, 1049}, {'v', 22, 1050, 1051}, {'w', 23, 1029, 1052}, {'x', 24, 1055, 1054},
-    {'y', 25, 1056, 1057}, {'z', 26, 1058, 1059}, {'0', 36, 1060, 1061}, {'1', 27, 1062, 1063},
-    {'2', 28, 1064, 1065}, {'3', 29, 1066, 1067}, {'4', 30, 1068, 1069}, {'5', 31, 1070, 1071},
-    {'6', 32, 1072, 1073}, {'7', 33, 1074, 1075}, {'8', 34, 1053, 1076}, {'9', 35, 1077, 1078},
+    {'a', 0},  {'b', 1},  {'c', 2},  {'d', 3},  {'e', 4},  {'f', 5},  {'g', 6},  {'h', 7},
+    {'i', 8},  {'j', 9},  {'k', 10}, {'l', 11}, {'m', 12}, {'n', 13}, {'o', 15}, {'p', 16},
+    {'q', 17}, {'r', 18}, {'s', 19}, {'t', 20}, {'u', 21}, {'v', 22}, {'w', 23}, {'x', 24},
+    {'y', 25}, {'z', 26}, {'0', 36}, {'1', 27}, {'2', 28}, {'3', 29}, {'4', 30}, {'5', 31},
+    {'6', 32}, {'7', 33}, {'8', 34}, {'9', 35},
 }};
 
 namespace {
 
 struct ErrorText {
-  dialog::os::FileError error;
+  os::FileError error;
   int code;
   const char* description;
 };
 
 constexpr ErrorText kErrorTexts[] = {
-    {dialog::os::FileError::CannotCreate, 52, "Bad file name or number"},
-    {dialog::os::FileError::DiskFull, 61, "Disk full"},
-    {dialog::os::FileError::AccessDenied, 70, "Permission denied"},
-    {dialog::os::FileError::NotReady, 71, "Disk not ready"},
-    {dialog::os::FileError::MediaError, 72, "Disk media error"},
-    {dialog::os::FileError::BadHandle, 57, "Device I/O error"},
-    {dialog::os::FileError::InvalidParameter, 5, "Illegal function call"},
-    {dialog::os::FileError::OutOfMemory, 7, "Out of memory"},
-    {dialog::os::FileError::Other, 75, "Path/file access error"},
+    {os::FileError::CannotCreate, 52, "Bad file name or number"},
+    {os::FileError::DiskFull, 61, "Disk full"},
+    {os::FileError::AccessDenied, 70, "Permission denied"},
+    {os::FileError::NotReady, 71, "Disk not ready"},
+    {os::FileError::MediaError, 72, "Disk media error"},
+    {os::FileError::BadHandle, 57, "Device I/O error"},
+    {os::FileError::InvalidParameter, 5, "Illegal function call"},
+    {os::FileError::OutOfMemory, 7, "Out of memory"},
+    {os::FileError::Other, 75, "Path/file access error"},
 };
 
-SaveOutcome outcomeOf(dialog::os::FileError error) {
-  if (error == dialog::os::FileError::None) return {};
+SaveOutcome outcomeOf(os::FileError error) {
+  if (error == os::FileError::None) return {};
   for (const auto& text : kErrorTexts)
     if (text.error == error) return {text.code, text.description};
   return {75, "Path/file access error"};
@@ -97,6 +93,55 @@ void applyRecord(const std::uint8_t* bytes, ConfigRecord& record, Tables& tables
     addDecodeEntry(tables.DecodeTable, raw, symbol.symbol);
   }
 }
+
+// The one way a configuration file's bytes are applied, from memory or from
+// the disk: fed in pieces of any size, it applies each whole record as soon
+// as its last byte arrives; a record split across two pieces waits in
+// `pending_`. The tables are emptied when it starts.
+class RecordApplier {
+ public:
+  RecordApplier(ConfigRecord& record, Tables& tables) : record_(record), tables_(tables) {
+    tables_ = Tables{};
+  }
+
+  void feed(const std::uint8_t* bytes, std::size_t size) {
+    if (size == 0) return;  // an empty view may hold no pointer at all
+    if (pendingSize_ > 0) {
+      const std::size_t take = std::min(size, kSize - pendingSize_);
+      std::memcpy(pending_.data() + pendingSize_, bytes, take);
+      pendingSize_ += take;
+      bytes += take;
+      size -= take;
+      if (pendingSize_ < kSize) return;
+      apply(pending_.data());
+      pendingSize_ = 0;
+    }
+    for (; size >= kSize; bytes += kSize, size -= kSize) apply(bytes);
+    std::memcpy(pending_.data(), bytes, size);
+    pendingSize_ = size;
+  }
+
+  // The codes of the last whole record, or nothing when there was none.
+  std::optional<Codes> finish() {
+    if (!any_) return std::nullopt;
+    return std::move(codes_);
+  }
+
+ private:
+  static constexpr std::size_t kSize = kRecordSize;
+
+  void apply(const std::uint8_t* bytes) {
+    applyRecord(bytes, record_, tables_, codes_);
+    any_ = true;
+  }
+
+  ConfigRecord& record_;
+  Tables& tables_;
+  std::array<std::uint8_t, kSize> pending_{};
+  std::size_t pendingSize_ = 0;
+  bool any_ = false;
+  Codes codes_;
+};
 
 // Length of the well-formed UTF-8 sequence at the start of `text`, or 1 when
 // the first byte does not start one.
@@ -171,42 +216,24 @@ void buildTables(const Codes& codes, Tables& tables) {
 }
 
 std::optional<Codes> applyFileImage(std::string_view bytes, ConfigRecord& record, Tables& tables) {
-  tables = Tables{};
-  const std::size_t records = bytes.size() / kRecordSize;
-  if (records == 0) return std::nullopt;
-  Codes codes;
-  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  for (std::size_t n = 0; n < records; ++n)
-    applyRecord(data + n * kRecordSize, record, tables, codes);
-  return codes;
+  RecordApplier applier(record, tables);
+  applier.feed(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  return applier.finish();
 }
 
 std::optional<Codes> loadConfigurationFile(const std::string& path, ConfigRecord& record,
                                            Tables& tables) {
-  tables = Tables{};
-  dialog::os::FileReader reader;
+  RecordApplier applier(record, tables);
+  os::FileReader reader;
   if (!reader.open(path)) return std::nullopt;
-
-  // Whole records are applied as they arrive; a record split across two
-  // reads waits in the front of the buffer for its remaining bytes.
   constexpr std::size_t kBufferSize = kRecordSize * 512;
   std::array<std::uint8_t, kBufferSize> buffer;
-  std::size_t filled = 0;
-  bool any = false;
-  Codes codes;
   for (;;) {
-    const std::ptrdiff_t n = reader.read(buffer.data() + filled, kBufferSize - filled);
+    const std::ptrdiff_t n = reader.read(buffer.data(), kBufferSize);
     if (n <= 0) break;  // the end, or a read error: keep what was applied
-    filled += static_cast<std::size_t>(n);
-    const std::size_t whole = filled / kRecordSize * kRecordSize;
-    for (std::size_t at = 0; at < whole; at += kRecordSize)
-      applyRecord(buffer.data() + at, record, tables, codes);
-    any = any || whole > 0;
-    std::memmove(buffer.data(), buffer.data() + whole, filled - whole);
-    filled -= whole;
+    applier.feed(buffer.data(), static_cast<std::size_t>(n));
   }
-  if (!any) return std::nullopt;
-  return codes;
+  return applier.finish();
 }
 
 std::string errorMessage(const SaveOutcome& outcome) {
@@ -224,7 +251,7 @@ SaveOutcome saveConfigurationFile(const std::string& path, const Codes& boxTexts
   }
   buildTables(codes, tables);
   const std::string_view bytes(reinterpret_cast<const char*>(record.data()), record.size());
-  return outcomeOf(dialog::os::replaceFileAtomically(path, bytes));
+  return outcomeOf(os::replaceFileAtomically(path, bytes));
 }
 
 std::array<bool, kSymbolCount> faultyCodes(const Codes& codes) {
@@ -253,31 +280,31 @@ std::string cutText(std::string_view text) {
 }
 
 std::string programDir() {
-  return directoryOf(dialog::os::programFilePath());
+  return directoryOf(os::programFilePath());
 }
 
 std::string directoryOf(std::string_view path) {
 #if defined(_WIN32)
   const std::size_t cut = path.find_last_of("\\/");
 #else
-  const std::size_t cut = path.rfind(dialog::os::kSeparator);
+  const std::size_t cut = path.rfind(os::kSeparator);
 #endif
   if (cut == std::string_view::npos) return {};
   return std::string(path.substr(0, cut + 1));
 }
 
 bool fileExists(const std::string& path) {
-  return dialog::os::pathExists(path);
+  return os::pathExists(path);
 }
 
 std::string configFolder(std::string_view programDir, KeyLocation where) {
   if (where == KeyLocation::BesideProgram) return std::string(programDir);
-  const std::string base = dialog::os::userConfigFolder();
+  const std::string base = os::userConfigFolder();
   if (base.empty()) return std::string(programDir);
-  const std::string folder = base + dialog::os::kSeparator + std::string(kUserFolderName);
+  const std::string folder = base + os::kSeparator + std::string(kUserFolderName);
   // A folder that cannot be made shows itself when saving fails.
-  dialog::os::makeFolders(folder);
-  return folder + dialog::os::kSeparator;
+  os::makeFolders(folder);
+  return folder + os::kSeparator;
 }
 
 std::string configFilePath(std::string_view programDir, KeyLocation where) {

@@ -21,18 +21,15 @@ inline constexpr int kCellCount = kLastCellByte - kFirstCellByte + 1;  // 117
 
 inline constexpr std::string_view kConfigFileName = "a06b7c83f59d14e2.log";
 
-// One of the 36 symbols, with where it lives in the record and the window.
+// One of the 36 symbols, with where it lives in the record.
 struct Symbol {
-  char symbol;              // 'a'..'z', '0'..'9'
-  int slot;                 // 0-based slot in the record (the ñ slot is 14)
-  std::uint16_t codeBoxId;  // its code box in the configurator
-  std::uint16_t labelId;    // its label in the configurator
+  char symbol;  // 'a'..'z', '0'..'9'
+  int slot;     // 0-based slot in the record (the ñ slot is 14)
 };
 // The symbols in processing order: a to z, then 0 to 9.
 extern const std::array<Symbol, kSymbolCount> Symbols;
-// The slot that belongs to ñ, which has a label but no code.
+// The slot that belongs to ñ, which has no code.
 inline constexpr int kEnyeSlot = 14;
-inline constexpr std::uint16_t kEnyeLabelId = 1035;
 
 // Texts in processing order: one per symbol.
 using Codes = std::array<std::string, kSymbolCount>;
@@ -94,9 +91,9 @@ using ConfigRecord = std::array<std::uint8_t, kRecordSize>;
 // was no whole record.
 std::optional<Codes> applyFileImage(std::string_view bytes, ConfigRecord& record, Tables& tables);
 
-// Reads the configuration file at `path` (UTF-8) and applies it as
-// applyFileImage does, record by record, so that a long file needs no more
-// memory than a short one. A path that is not a readable regular file counts
+// Reads the configuration file at `path` (UTF-8) and applies it with the
+// same record applier as applyFileImage, piece by piece, so that a long file
+// needs no more memory than a short one. A path that is not a readable regular file counts
 // as a file with no record: the tables are emptied, `record` is kept and
 // nothing is returned. Never blocks, never reports.
 std::optional<Codes> loadConfigurationFile(const std::string& path, ConfigRecord& record,
@@ -158,7 +155,7 @@ std::string directoryOf(std::string_view path);
 bool fileExists(const std::string& path);
 // The folder that holds the configuration file, with its trailing separator.
 // BesideProgram: `programDir` itself. UserConfigFolder: the user's
-// configuration folder (dialog::os::userConfigFolder) followed by
+// configuration folder (os::userConfigFolder) followed by
 // kUserFolderName; that folder is made, private to the user, when it is
 // missing. When the platform cannot tell the user's folder (no home folder at
 // all), the rule falls back to `programDir`, never to the current directory.

@@ -3,11 +3,11 @@
 // Program logic; no platform header.
 #include "configurator/code_boxes.h"
 
-#include "app/main_window_ids.h"
 #include "configurator/configurator_ids.h"
 #include "configurator/configurator_window.h"
-#include "configurator/program_state.h"
+#include "configurator/grid.h"
 #include "dialog/dialog.h"
+#include "program/program_state.h"
 
 namespace configurator {
 
@@ -17,15 +17,15 @@ constexpr dialog::Colour kBlack = dialog::rgb(0, 0, 0);
 constexpr dialog::Colour kRed = dialog::rgb(255, 0, 0);
 constexpr dialog::Colour kWhite = dialog::rgb(255, 255, 255);
 
-dialog::Handle codeBox(const codetable::Symbol& symbol) {
-  return dialog::controlHandle(program::configuratorWindow, symbol.codeBoxId);
+dialog::Handle codeBox(const GridSymbol& symbol) {
+  return dialog::controlHandle(program::configuratorWindow, symbol.boxId);
 }
 
 // The texts of the 36 code boxes in processing order.
 codetable::Codes readCodeBoxes() {
   codetable::Codes texts;
-  for (std::size_t i = 0; i < codetable::Symbols.size(); ++i)
-    texts[i] = dialog::getControlText(codeBox(codetable::Symbols[i]));
+  for (std::size_t i = 0; i < kGrid.size(); ++i)
+    texts[i] = dialog::getControlText(codeBox(kGrid[i]));
   return texts;
 }
 
@@ -37,8 +37,8 @@ void loadConfiguration() {
   // While no configurator is shown there are no boxes to fill; the handle of
   // a closed one must not be followed.
   if (!codes || !configuratorOpen()) return;
-  for (std::size_t i = 0; i < codetable::Symbols.size(); ++i)
-    dialog::setControlText(codeBox(codetable::Symbols[i]), (*codes)[i]);
+  for (std::size_t i = 0; i < kGrid.size(); ++i)
+    dialog::setControlText(codeBox(kGrid[i]), (*codes)[i]);
 }
 
 void saveConfiguration() {
@@ -49,17 +49,14 @@ void saveConfiguration() {
     return;
   }
   dialog::showMessageBox(kSavedMessage, kMessageTitle, dialog::kMbOk);
-  dialog::setMenuItemState(program::mainMenuBar, app::IDM_TRADUCIR, dialog::kMenuEnabled,
-                           dialog::kMenuByCommand);
-  dialog::setMenuItemState(program::mainMenuBar, app::IDM_CODIFICAR, dialog::kMenuEnabled,
-                           dialog::kMenuByCommand);
+  program::setConversionsEnabled(true);
 }
 
 void checkConfiguration() {
   const codetable::Codes texts = readCodeBoxes();
   const auto faulty = codetable::faultyCodes(texts);
-  for (std::size_t i = 0; i < codetable::Symbols.size(); ++i) {
-    const std::uint16_t id = codetable::Symbols[i].codeBoxId;
+  for (std::size_t i = 0; i < kGrid.size(); ++i) {
+    const std::uint16_t id = kGrid[i].boxId;
     if (faulty[i]) {
       markFaultyBox(id, codetable::cutText(texts[i]));
     } else {

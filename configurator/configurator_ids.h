@@ -1,10 +1,12 @@
 // Control ids and Spanish texts of the configurator window. The code box and
-// label of each symbol are listed with the symbols in codetable/codetable.h.
+// label of each symbol are listed in configurator/grid.h.
 // Program logic; no platform header.
 #pragma once
 
 #include <cstdint>
 #include <string_view>
+
+#include "program/program_state.h"
 
 namespace configurator {
 
@@ -18,7 +20,7 @@ inline constexpr std::uint16_t kFirstGridId = 1005;
 inline constexpr std::uint16_t kLastGridId = 1078;
 
 inline constexpr std::string_view kConfiguratorTitle = "Configurador";
-inline constexpr std::string_view kMessageTitle = "Programador";
+using program::kMessageTitle;
 inline constexpr std::string_view kSaveFailedTitle = "Programador ...";
 inline constexpr std::string_view kSavedMessage = "Fichero de configuracion archivado ...";
 // What assistive tools say of a code box that failed the check.

@@ -7,7 +7,8 @@
 
 #include "configurator/code_boxes.h"
 #include "configurator/configurator_ids.h"
-#include "configurator/program_state.h"
+#include "configurator/grid.h"
+#include "program/program_state.h"
 
 namespace configurator {
 
@@ -28,7 +29,9 @@ struct KindStyle {
 
 // Code boxes: child, visible, border, tab stop, typed letters lowered; single
 // line without sideways scrolling, so a box takes only what fits.
-constexpr std::uint32_t kCodeBoxStyle = 0x50810010;
+constexpr std::uint32_t kCodeBoxStyle = dialog::kWsChild | dialog::kWsVisible | dialog::kWsBorder |
+                                        dialog::kWsTabStop | dialog::kEsLowercase;
+static_assert(kCodeBoxStyle == 0x50810010);
 
 constexpr KindStyle styleOf(Kind kind) {
   switch (kind) {
@@ -84,7 +87,7 @@ constexpr ControlSpec kControls[] = {
     {1031, kCodeBox, "", 59, 18, 15, 15},
     {1032, kCodeBox, "", 60, 36, 15, 15},
     {1033, kLabel, "n", 50, 38, 10, 11},
-    {1035, kLabel, "ñ", 50, 55, 10, 10},
+    {kEnyeLabelId, kLabel, "ñ", 50, 55, 10, 10},
     {1036, kCodeBox, "", 60, 70, 15, 15},
     {1037, kLabel, "o", 50, 72, 10, 10},
     {1038, kCodeBox, "", 60, 88, 15, 15},
@@ -170,8 +173,8 @@ std::int32_t openConfigurator(dialog::Handle parent) {
                        k.kind);
   }
   // Each code box is named by its symbol's label; the label of ñ names none.
-  for (const auto& symbol : codetable::Symbols)
-    dialog::setControlLabel(window, symbol.codeBoxId, symbol.labelId);
+  for (const GridSymbol& symbol : kGrid)
+    dialog::setControlLabel(window, symbol.boxId, symbol.labelId);
 
   const int gridFont = dialog::createFont("MS Sans Serif", 10, dialog::kFontBold, 0, 0, 0);
   const int buttonFont = dialog::createFont("MS Sans Serif", 8, dialog::kFontBold, 0, 0, 0);
@@ -232,9 +235,8 @@ std::intptr_t configuratorCallback(dialog::Handle window, std::uint32_t event,
 }
 
 void resetCodeBoxes() {
-  for (const auto& symbol : codetable::Symbols)
-    dialog::setControlText(dialog::controlHandle(program::configuratorWindow, symbol.codeBoxId),
-                           "");
+  for (const GridSymbol& symbol : kGrid)
+    dialog::setControlText(dialog::controlHandle(program::configuratorWindow, symbol.boxId), "");
 }
 
 }  // namespace configurator

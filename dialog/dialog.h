@@ -86,8 +86,12 @@ enum ControlKind : int {
 
 // Menu entry states and modes.
 inline constexpr std::uint32_t kMenuEnabled = 0;
-inline constexpr std::uint32_t kMenuDisabled = 2;   // cannot be chosen; not the grayed bit
-inline constexpr std::uint32_t kMenuByCommand = 2;  // mode flag: the entry is a command id
+inline constexpr std::uint32_t kMenuGrayed = 1;      // greyed, and so cannot be chosen either
+inline constexpr std::uint32_t kMenuDisabled = 2;    // cannot be chosen; not the grayed bit
+inline constexpr std::uint32_t kMenuByPosition = 0;  // mode: the entry is a 1-based position
+inline constexpr std::uint32_t kMenuPopupEntry = 1;  // mode flag passed with an entry that opens a
+                                                     // popup; the popup handle alone decides
+inline constexpr std::uint32_t kMenuByCommand = 2;   // mode flag: the entry is a command id
 inline constexpr std::int32_t kMenuAtEnd = -1;
 
 // Message box style 0: one OK button, no icon. Its result is kIdOk.

@@ -16,10 +16,10 @@
 #include "app/main_window.h"
 #include "app/main_window_ids.h"
 #include "configurator/configurator_ids.h"
-#include "configurator/program_state.h"
 #include "dialog/dialog.h"
 #include "dialog/qt/backend_qt.h"
 #include "dialog/testing.h"
+#include "program/program_state.h"
 
 namespace {
 

@@ -14,10 +14,10 @@
 #include "app/main_window.h"
 #include "app/main_window_ids.h"
 #include "configurator/configurator_ids.h"
-#include "configurator/program_state.h"
 #include "dialog/dialog.h"
 #include "dialog/testing.h"
 #include "dialog/win32/backend_win32.h"
+#include "program/program_state.h"
 
 #include <oleacc.h>
 

@@ -112,7 +112,7 @@ class TestConsole : public cli::Console {
 
  private:
   struct SystemReader : cli::Reader {
-    dialog::os::InputStream stream;
+    os::InputStream stream;
     std::ptrdiff_t read(char* buffer, std::size_t size) override {
       return stream.read(buffer, size);
     }

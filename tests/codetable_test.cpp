@@ -19,7 +19,8 @@
 
 #include "codetable/codetable.h"
 #include "codetable/windows1252.h"
-#include "dialog/os/os.h"
+#include "configurator/grid.h"
+#include "os/os.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -34,8 +35,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace codetable;
-using dialog::os::FileError;
-using dialog::os::testing::ReplaceStep;
+using os::FileError;
+using os::testing::ReplaceStep;
 using namespace std::string_literals;
 
 // --- Helpers ----------------------------------------------------------------
@@ -144,7 +145,7 @@ bool empty(const Tables& tables) {
   return filledCells(tables.EncodeTable).empty() && filledCells(tables.DecodeTable).empty();
 }
 
-// --- The symbol table -------------------------------------------------------
+// --- The symbol table and the configurator's grid ----------------------------
 
 TEST(Symbols, ProcessingOrderIsLettersThenDigits) {
   std::string order;
@@ -171,20 +172,24 @@ TEST(Symbols, SlotsBoxesAndLabelsMatchTheWindowAndTheFile) {
     const auto it = std::find_if(Symbols.begin(), Symbols.end(),
                                  [&](const Symbol& s) { return s.symbol == row.symbol; });
     ASSERT_NE(it, Symbols.end());
+    const configurator::GridSymbol& grid = configurator::kGrid[it - Symbols.begin()];
+    EXPECT_EQ(grid.symbol, row.symbol);
     EXPECT_EQ(static_cast<std::size_t>(it->slot) * 3, row.offset);
-    EXPECT_EQ(it->codeBoxId, row.box);
-    EXPECT_EQ(it->labelId, row.label);
+    EXPECT_EQ(grid.boxId, row.box);
+    EXPECT_EQ(grid.labelId, row.label);
   }
 }
 
 TEST(Symbols, EverySlotBoxAndLabelIsUsedOnce) {
   std::set<int> slots;
-  std::set<int> ids{kEnyeLabelId};
-  for (const Symbol& s : Symbols) {
+  std::set<int> ids{configurator::kEnyeLabelId};
+  for (std::size_t i = 0; i < Symbols.size(); ++i) {
+    const Symbol& s = Symbols[i];
     EXPECT_EQ(static_cast<std::size_t>(s.slot) * 3, offsetOf(s.symbol)) << s.symbol;
+    EXPECT_EQ(configurator::kGrid[i].symbol, s.symbol);
     slots.insert(s.slot);
-    ids.insert(s.codeBoxId);
-    ids.insert(s.labelId);
+    ids.insert(configurator::kGrid[i].boxId);
+    ids.insert(configurator::kGrid[i].labelId);
   }
   EXPECT_EQ(slots.size(), 36u);
   EXPECT_FALSE(slots.count(kEnyeSlot));
@@ -550,7 +555,7 @@ TEST(Load, WholeFilesAreReadOnlyFromRegularFiles) {
   };
   for (const auto& c : cases) {
     std::string bytes = "old";
-    EXPECT_EQ(dialog::os::readRegularFile(c.path, bytes), c.read) << c.path;
+    EXPECT_EQ(os::readRegularFile(c.path, bytes), c.read) << c.path;
     EXPECT_EQ(bytes, c.bytes) << c.path;
   }
 }
@@ -674,7 +679,7 @@ TEST(Save, EachFailureKeepsTheOldFileAndReportsItsCode) {
     writeBytes(dir.path() / kConfigFileName, old);
     ConfigRecord record{};
     Tables tables = dirtyTables();
-    dialog::os::testing::failNextReplace(c.step, c.error);
+    os::testing::failNextReplace(c.step, c.error);
     const SaveOutcome outcome = saveConfigurationFile(dir.file(), identityCodes(), record, tables);
     EXPECT_FALSE(outcome.ok());
     EXPECT_EQ(errorMessage(outcome), c.message);
@@ -788,7 +793,7 @@ TEST(Save, ReplacesAReadOnlyHiddenSystemFile) {
 
   // When the new file cannot take its place, the old one keeps all three.
   SetFileAttributesW(file.wstring().c_str(), kOld);
-  dialog::os::testing::failNextReplace(ReplaceStep::Rename, FileError::Other);
+  os::testing::failNextReplace(ReplaceStep::Rename, FileError::Other);
   EXPECT_FALSE(saveConfigurationFile(dir.file(), identityCodes(), record, tables).ok());
   EXPECT_EQ(GetFileAttributesW(file.wstring().c_str()) & kOld, kOld);
   SetFileAttributesW(file.wstring().c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -821,12 +826,12 @@ TEST(Save, TheFileIsPrivateFromItsFirstByte) {
         if (::stat(temp.c_str(), &info) == 0) seen = {info.st_mode & 07777, info.st_size};
       };
     };
-    dialog::os::testing::observeNextReplace(ReplaceStep::Write, watch(atWrite));
+    os::testing::observeNextReplace(ReplaceStep::Write, watch(atWrite));
     const mode_t before = ::umask(c.umask);
     ConfigRecord record{};
     Tables tables;
     const bool saved = saveConfigurationFile(dir.file(), identityCodes(), record, tables).ok();
-    dialog::os::testing::observeNextReplace(ReplaceStep::Rename, watch(atRename));
+    os::testing::observeNextReplace(ReplaceStep::Rename, watch(atRename));
     const bool savedAgain = saveConfigurationFile(dir.file(), identityCodes(), record, tables).ok();
     ::umask(before);
     ASSERT_TRUE(saved && savedAgain);
@@ -938,7 +943,7 @@ TEST(Check, CutTextKeepsTwoWholeCharacters) {
 TEST(Paths, ProgramDirIsTheFolderOfThisTest) {
   const std::string dir = programDir();
   ASSERT_FALSE(dir.empty());
-  EXPECT_EQ(dir.back(), dialog::os::kSeparator);
+  EXPECT_EQ(dir.back(), os::kSeparator);
   EXPECT_TRUE(fs::is_directory(pathOf(dir)));
   EXPECT_TRUE(fs::exists(pathOf(dir + "codetable_test")) ||
               fs::exists(pathOf(dir + "codetable_test.exe")));
@@ -1085,7 +1090,7 @@ TEST(KeyLocation, HomeComesFromTheUserDatabaseWhenHomeIsNotAbsolute) {
   // HOME unset or relative: the user database still knows the home folder.
   ScopedEnv xdgEnv("XDG_CONFIG_HOME", nullptr);
   ScopedEnv homeEnv("HOME", "relative/home");
-  const std::string folder = dialog::os::userConfigFolder();
+  const std::string folder = os::userConfigFolder();
   ASSERT_FALSE(folder.empty());
   EXPECT_EQ(folder.front(), '/');
   EXPECT_TRUE(folder.ends_with("/.config")) << folder;
@@ -1097,7 +1102,7 @@ TEST(KeyLocation, UnmakeableFolderLetsSavingReportIt) {
   ScopedEnv xdgEnv("XDG_CONFIG_HOME", utf8Of(dir.path() / "file").c_str());
   const std::string path = configFilePath("/usr/bin/", KeyLocation::UserConfigFolder);
   EXPECT_EQ(path, utf8Of(dir.path() / "file" / "velmora" / kConfigFileName));
-  EXPECT_FALSE(dialog::os::makeFolders(utf8Of(dir.path() / "file" / "velmora")));
+  EXPECT_FALSE(os::makeFolders(utf8Of(dir.path() / "file" / "velmora")));
   ConfigRecord record{};
   Tables tables;
   const SaveOutcome outcome = saveConfigurationFile(path, identityCodes(), record, tables);
@@ -1105,7 +1110,7 @@ TEST(KeyLocation, UnmakeableFolderLetsSavingReportIt) {
 }
 #else
 TEST(KeyLocation, UserConfigFolderIsRoamingAppData) {
-  const std::string base = dialog::os::userConfigFolder();
+  const std::string base = os::userConfigFolder();
   ASSERT_FALSE(base.empty());
   EXPECT_NE(base.back(), '\\');
   const std::string path = configFilePath("C:\\Archivos\\", KeyLocation::UserConfigFolder);
@@ -1116,11 +1121,11 @@ TEST(KeyLocation, UserConfigFolderIsRoamingAppData) {
 TEST(KeyLocation, MakeFoldersMakesEveryMissingLevel) {
   TempDir dir;
   const std::string deep = utf8Of(dir.path() / "a" / "b" / "c");
-  EXPECT_TRUE(dialog::os::makeFolders(deep));
+  EXPECT_TRUE(os::makeFolders(deep));
   EXPECT_TRUE(fs::is_directory(pathOf(deep)));
-  EXPECT_TRUE(dialog::os::makeFolders(deep));  // already there
+  EXPECT_TRUE(os::makeFolders(deep));  // already there
   writeBytes(dir.path() / "file", "x");
-  EXPECT_FALSE(dialog::os::makeFolders(utf8Of(dir.path() / "file" / "below")));
+  EXPECT_FALSE(os::makeFolders(utf8Of(dir.path() / "file" / "below")));
 }
 #endif
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <stdexcept>
 #include <string>
 
 #include "dialog/core/core.h"
@@ -40,6 +41,41 @@ TEST(WindowStyle, ShowState) {
   EXPECT_EQ(showState(kWsMaximize), 3);
   EXPECT_EQ(showState(kWsMinimize), 6);
   EXPECT_EQ(showState(kWsMaximize | kWsMinimize), 3);
+}
+
+TEST(WindowStyle, OpeningSizeKindFollowsTheShowState) {
+  EXPECT_EQ(sizeKind(showState(0x80C000D4)), 0u);
+  EXPECT_EQ(sizeKind(showState(kWsMaximize)), 2u);
+  EXPECT_EQ(sizeKind(showState(kWsMinimize)), 1u);
+}
+
+TEST(Colours, MaskedToTwentyFourBitsOrTheDefault) {
+  const struct {
+    Colour given, kept;
+  } cases[] = {
+      {0x000000FF, 0x000000FF},
+      {0x00FFFFFF, 0x00FFFFFF},
+      {0x7F123456, 0x00123456},
+      {0x01000000, 0},
+      {-1, -1},
+      {-0x7F000000, -1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(maskedColour(c.given), c.kept) << c.given;
+}
+
+// --- Program callbacks --------------------------------------------------------
+
+std::intptr_t answering(Handle, std::uint32_t event, WParam wParam, LParam lParam) {
+  if (event == 1) throw std::runtime_error("fallo");
+  if (event == 2) throw 7;
+  return static_cast<std::intptr_t>(wParam) + lParam;
+}
+
+TEST(ProgramCallbacks, AnswersPassThroughAndThrowsBecomeDefaultHandling) {
+  EXPECT_EQ(callProgram(answering, 0, 0, 40, 2), 42);
+  EXPECT_EQ(callProgram(answering, 0, 1, 40, 2), 0) << "a standard exception";
+  EXPECT_EQ(callProgram(answering, 0, 2, 40, 2), 0) << "anything else thrown";
+  EXPECT_EQ(callProgram(nullptr, 0, 0, 40, 2), 0) << "no callback attached";
 }
 
 TEST(ControlStyle, Rules) {
@@ -145,6 +181,36 @@ TEST(DialogUnits, FontHeightIsMinusTheRoundedPixelHeight) {
 }
 
 // --- Fonts ------------------------------------------------------------------
+
+TEST(Fonts, UseCountsFollowTheControlsAndDecideTheRelease) {
+  FontTable fonts;
+  const int bold = fonts.intern("Arial", 10, kFontBold, 0, 0, 0);
+  const int italic = fonts.intern("Arial", 10, kFontItalic, 0, 0, 0);
+  ControlRecord first, second;
+  fonts.use(first, *fonts.find(bold));
+  fonts.use(second, *fonts.find(bold));
+  EXPECT_EQ(first.font, bold);
+  EXPECT_EQ(fonts.find(bold)->useCount, 2);
+  EXPECT_FALSE(FontTable::releasable(*fonts.find(bold)));
+  EXPECT_TRUE(FontTable::releasable(*fonts.find(italic))) << "made but never shown";
+
+  fonts.use(first, *fonts.find(italic));  // moving to another font gives up the first
+  EXPECT_EQ(fonts.find(bold)->useCount, 1);
+  EXPECT_EQ(fonts.find(italic)->useCount, 1);
+  fonts.use(first, *fonts.find(italic));  // the same font again counts once
+  EXPECT_EQ(fonts.find(italic)->useCount, 1);
+
+  fonts.release(first);
+  fonts.release(second);
+  fonts.release(second);  // a control gives up its font only once
+  EXPECT_EQ(first.font, 0);
+  EXPECT_EQ(fonts.find(bold)->useCount, 0);
+  EXPECT_EQ(fonts.find(italic)->useCount, 0);
+  EXPECT_TRUE(FontTable::releasable(*fonts.find(bold)));
+  fonts.use(first, *fonts.find(1));
+  fonts.release(first);
+  EXPECT_FALSE(FontTable::releasable(*fonts.find(1))) << "built-in fonts stay";
+}
 
 TEST(Fonts, BuiltInFontsAndFontZero) {
   FontTable fonts;
@@ -271,6 +337,11 @@ TEST(Registry, FindsWindowsAndTheirControls) {
   EXPECT_EQ(registry.find(10), &main);
   EXPECT_EQ(registry.find(0), nullptr);
   EXPECT_EQ(registry.find(11), nullptr);
+  EXPECT_EQ(registry.controlHandle(10, 1002), 12u);
+  EXPECT_EQ(registry.controlHandle(20, 1001), 21u) << "ids are per window";
+  EXPECT_EQ(registry.controlHandle(20, 1002), 0u);
+  EXPECT_EQ(registry.controlHandle(0, 1001), 0u) << "no window";
+  EXPECT_EQ(registry.controlHandle(11, 1001), 0u) << "a control is not a window";
   EXPECT_EQ(registry.ownerOf(21), &other);
   EXPECT_EQ(registry.ownerOf(10), nullptr);
   EXPECT_EQ(registry.ownerOf(0), nullptr);
@@ -280,6 +351,7 @@ TEST(Registry, FindsWindowsAndTheirControls) {
   registry.remove(10);
   EXPECT_EQ(registry.find(10), nullptr);
   EXPECT_EQ(registry.ownerOf(12), nullptr);
+  EXPECT_EQ(registry.controlHandle(10, 1002), 0u) << "gone with its window";
   EXPECT_EQ(registry.find(20)->controls.size(), 1u);
 }
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -424,6 +425,29 @@ TEST_F(DialogLayer, EnterAndEscapeSendCommandsOneAndTwoAndNeverClose) {
   EXPECT_EQ("", singleText);
 }
 
+TEST_F(DialogLayer, WhatACallbackThrowsStaysOutOfTheLoop) {
+  const Handle window = makeWindow();
+  addControl(window, 60, "Uno", 5, 5, 40, 14, 0, 0, kKindButton);
+  // Throws while opening and on the first click; the loop and the window go
+  // on as if the callback had answered 0.
+  int clicks = 0;
+  react = [&](const Event& e) {
+    if (e.code == kWmInitDialog) throw std::runtime_error("al abrir");
+    if (e.code == kWmCommand && loWord(e.wParam) == 60 && ++clicks == 1) throw 1;
+  };
+  bool openAfterThrow = false;
+  run(window, {[&] { dt::clickButton(window, 60); },
+               [&] {
+                 openAfterThrow = windowExists(window) && dt::isWindowVisible(window);
+                 dt::clickButton(window, 60);
+               }});
+  EXPECT_TRUE(openAfterThrow);
+  EXPECT_EQ(clicks, 2) << "the second click still reaches the callback";
+  ASSERT_GE(seen.size(), 2u);
+  EXPECT_EQ(kWmSize, seen[1].code) << "the opening goes on after a throw";
+  EXPECT_EQ(kWmNcDestroy, seen.back().code);
+}
+
 // --- Several windows ----------------------------------------------------------
 
 TEST_F(DialogLayer, NestedModalWindowLeavesTheOuterOneUsable) {
@@ -573,16 +597,16 @@ TEST_F(DialogLayer, DisabledMenuEntrySendsNothingAndEnablingWorksAtOnce) {
   const MenuHandle bar = createMenuBar();
   const MenuHandle ops = createPopupMenu();
   const MenuHandle other = createPopupMenu();
-  appendMenuItem(bar, "Ops", ops, 0, kMenuEnabled, kMenuAtEnd, 1);
+  appendMenuItem(bar, "Ops", ops, 0, kMenuEnabled, kMenuAtEnd, kMenuPopupEntry);
   for (auto [text, id] : {std::pair<const char*, std::uint16_t>{"Primero", 100},
                           {"-", 0},
                           {"Segundo", 101},
                           {"--", 102},
                           {"a-b", 103}})
-    appendMenuItem(ops, text, 0, id, kMenuEnabled, kMenuAtEnd, 0);
+    appendMenuItem(ops, text, 0, id, kMenuEnabled, kMenuAtEnd, kMenuByPosition);
   // Entries may be added after the popup went into the bar.
-  appendMenuItem(bar, "Otro", other, 0, kMenuEnabled, kMenuAtEnd, 1);
-  appendMenuItem(other, "Tercero", 0, 104, kMenuEnabled, kMenuAtEnd, 0);
+  appendMenuItem(bar, "Otro", other, 0, kMenuEnabled, kMenuAtEnd, kMenuPopupEntry);
+  appendMenuItem(other, "Tercero", 0, 104, kMenuEnabled, kMenuAtEnd, kMenuByPosition);
   attachMenu(window, bar);
 
   std::vector<std::string> layout;
@@ -819,8 +843,8 @@ TEST_F(DialogLayer, MenuBarTakesItsHeightFromTheClientArea) {
   const Handle withMenu = makeWindow("Con menú", 200, 120);
   const MenuHandle bar = createMenuBar();
   const MenuHandle popup = createPopupMenu();
-  appendMenuItem(bar, "Operaciones", popup, 0, kMenuEnabled, kMenuAtEnd, 1);
-  appendMenuItem(popup, "Salir", 0, 1087, kMenuEnabled, kMenuAtEnd, 0);
+  appendMenuItem(bar, "Operaciones", popup, 0, kMenuEnabled, kMenuAtEnd, kMenuPopupEntry);
+  appendMenuItem(popup, "Salir", 0, 1087, kMenuEnabled, kMenuAtEnd, kMenuByPosition);
   attachMenu(withMenu, bar);
   dt::Rect plainClient{}, menuClient{};
   run(plain, {[&] { plainClient = dt::clientRect(plain); }});

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "codetable/codetable.h"
-#include "dialog/os/os.h"
+#include "os/os.h"
 
 namespace {
 
@@ -66,7 +66,7 @@ std::string imageOf(const Codes& codes) {
   TempDir dir;
   if (!save(dir.file(), codes)) return {};
   std::string bytes;
-  dialog::os::readRegularFile(dir.file(), bytes);
+  os::readRegularFile(dir.file(), bytes);
   return bytes;
 }
 
@@ -120,7 +120,7 @@ TEST(KilledSave, LeavesTheOldRecordOrTheNewOneWhole) {
     waitFor(child);
 
     std::string bytes;
-    ASSERT_TRUE(dialog::os::readRegularFile(path, bytes)) << "the file went missing, seed " << seed;
+    ASSERT_TRUE(os::readRegularFile(path, bytes)) << "the file went missing, seed " << seed;
     ASSERT_TRUE(bytes == oldImage || bytes == newImage)
         << "a torn file of " << bytes.size() << " bytes after kill " << i << ", seed " << seed;
     ConfigRecord record{};
@@ -151,7 +151,7 @@ TEST(TwoPrograms, SavingIntoOneFolderAlwaysLeaveOneWholeRecord) {
 
   auto check = [&] {
     std::string bytes;
-    if (!dialog::os::readRegularFile(path, bytes)) return false;
+    if (!os::readRegularFile(path, bytes)) return false;
     if (bytes != images[0] && bytes != images[1]) return false;
     ConfigRecord record{};
     Tables tables;

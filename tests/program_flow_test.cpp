@@ -21,10 +21,10 @@
 #include "app/main_window.h"
 #include "app/main_window_ids.h"
 #include "configurator/configurator_ids.h"
-#include "configurator/program_state.h"
 #include "dialog/dialog.h"
-#include "dialog/os/os.h"
 #include "dialog/testing.h"
+#include "os/os.h"
+#include "program/program_state.h"
 
 namespace {
 
@@ -782,8 +782,8 @@ TEST_F(ProgramFlow, AFileFromTheWindowsProgramShowsItsCodesAndCannotBeSavedAsItI
 struct FailedSave {
   const char* name;
   bool oldFile;
-  dialog::os::testing::ReplaceStep step;
-  dialog::os::FileError error;
+  os::testing::ReplaceStep step;
+  os::FileError error;
   std::string message;
 };
 
@@ -798,7 +798,7 @@ TEST_P(FailedSaveFlow, ShowsTheErrorAndChangesNothing) {
       openConfigurator(),
       [&, this] {
         setAllBoxes(kOtherCodes);
-        dialog::os::testing::failNextReplace(c.step, c.error);
+        os::testing::failNextReplace(c.step, c.error);
         EXPECT_EQ(clickAnswering(ID_GUARDAR), one(c.message, "Programador ..."));
         if (c.oldFile) {
           EXPECT_EQ(readBytes(configFile()), expectedRecord(kCodes));
@@ -813,13 +813,12 @@ TEST_P(FailedSaveFlow, ShowsTheErrorAndChangesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     ProgramFlow, FailedSaveFlow,
-    ::testing::Values(
-        FailedSave{"WriteFailsOverAnOldFile", true, dialog::os::testing::ReplaceStep::Write,
-                   dialog::os::FileError::DiskFull, "Err:  61 Disk full"},
-        FailedSave{"FlushFailsOverAnOldFile", true, dialog::os::testing::ReplaceStep::Flush,
-                   dialog::os::FileError::MediaError, "Err:  72 Disk media error"},
-        FailedSave{"CreateFailsWithoutAFile", false, dialog::os::testing::ReplaceStep::Create,
-                   dialog::os::FileError::CannotCreate, "Err:  52 Bad file name or number"}),
+    ::testing::Values(FailedSave{"WriteFailsOverAnOldFile", true, os::testing::ReplaceStep::Write,
+                                 os::FileError::DiskFull, "Err:  61 Disk full"},
+                      FailedSave{"FlushFailsOverAnOldFile", true, os::testing::ReplaceStep::Flush,
+                                 os::FileError::MediaError, "Err:  72 Disk media error"},
+                      FailedSave{"CreateFailsWithoutAFile", false, os::testing::ReplaceStep::Create,
+                                 os::FileError::CannotCreate, "Err:  52 Bad file name or number"}),
     [](const ::testing::TestParamInfo<FailedSave>& row) { return std::string(row.param.name); });
 
 // A real failure, nothing injected: a folder stands where the file would go.

@@ -120,10 +120,10 @@ TEST(Win32Menus, DisabledIsTheDisabledBitWithoutGrey) {
   const Handle window = createWindow(0, "Menú", kDefaultPosition, kDefaultPosition, 100, 60, 0, 0);
   const MenuHandle bar = createMenuBar();
   const MenuHandle popup = createPopupMenu();
-  appendMenuItem(popup, "Uno", 0, 500, kMenuEnabled, kMenuAtEnd, 0);
-  appendMenuItem(popup, "Cero", 0, 499, kMenuEnabled, 1, 0);  // before "Uno"
+  appendMenuItem(popup, "Uno", 0, 500, kMenuEnabled, kMenuAtEnd, kMenuByPosition);
+  appendMenuItem(popup, "Cero", 0, 499, kMenuEnabled, 1, kMenuByPosition);  // before "Uno"
   appendMenuItem(popup, "Medio", 0, 498, kMenuEnabled, 500, kMenuByCommand);
-  appendMenuItem(bar, "Ops", popup, 0, kMenuEnabled, kMenuAtEnd, 1);
+  appendMenuItem(bar, "Ops", popup, 0, kMenuEnabled, kMenuAtEnd, kMenuPopupEntry);
   attachMenu(window, bar);
   setMenuItemState(bar, 500, kMenuDisabled, kMenuByCommand);
   HMENU menu = reinterpret_cast<HMENU>(popup);
@@ -131,7 +131,7 @@ TEST(Win32Menus, DisabledIsTheDisabledBitWithoutGrey) {
   EXPECT_EQ(499u, GetMenuItemID(menu, 0));
   EXPECT_EQ(498u, GetMenuItemID(menu, 1));
   EXPECT_EQ(500u, GetMenuItemID(menu, 2));
-  setMenuItemState(popup, 1, kMenuDisabled, 0);  // by position, counted from 1
+  setMenuItemState(popup, 1, kMenuDisabled, kMenuByPosition);  // counted from 1
   EXPECT_EQ(static_cast<UINT>(MF_DISABLED), GetMenuState(menu, 499, MF_BYCOMMAND));
   runThen(window, [] {});
 }

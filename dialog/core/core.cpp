@@ -4,7 +4,9 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <exception>
 
 namespace dialog::core {
 
@@ -24,6 +26,21 @@ int showState(std::uint32_t style) {
   if (style & kWsMaximize) return 3;
   if (style & kWsMinimize) return 6;
   return 5;
+}
+
+std::intptr_t callProgram(WindowCallback callback, Handle window, std::uint32_t event,
+                          WParam wParam, LParam lParam) noexcept {
+  if (!callback) return 0;
+  try {
+    return callback(window, event, wParam, lParam);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "velmora: event 0x%04x of a window failed: %s\n",
+                 static_cast<unsigned>(event), error.what());
+  } catch (...) {
+    std::fprintf(stderr, "velmora: event 0x%04x of a window failed\n",
+                 static_cast<unsigned>(event));
+  }
+  return 0;
 }
 
 namespace {
@@ -170,6 +187,17 @@ FontRecord* FontTable::find(int number) {
   return &fonts_[static_cast<std::size_t>(number) - 1];
 }
 
+void FontTable::use(ControlRecord& control, FontRecord& font) {
+  ++font.useCount;
+  if (FontRecord* before = control.font ? find(control.font) : nullptr) --before->useCount;
+  control.font = font.number;
+}
+
+void FontTable::release(ControlRecord& control) {
+  if (FontRecord* font = control.font ? find(control.font) : nullptr) --font->useCount;
+  control.font = 0;
+}
+
 ControlRecord* WindowRecord::control(std::uint16_t id) {
   for (auto& c : controls)
     if (c.id == id) return &c;
@@ -200,6 +228,12 @@ WindowRecord* Registry::ownerOf(Handle control) {
   for (auto& w : windows_)
     if (w->controlByHandle(control)) return w.get();
   return nullptr;
+}
+
+Handle Registry::controlHandle(Handle window, std::uint16_t id) {
+  WindowRecord* record = find(window);
+  const ControlRecord* control = record ? record->control(id) : nullptr;
+  return control ? control->handle : 0;
 }
 
 void Registry::remove(Handle window) {

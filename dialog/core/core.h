@@ -21,6 +21,26 @@ inline constexpr std::uint32_t kDefaultWindowStyle = 0x80C000D4;
 std::uint32_t windowStyle(std::uint32_t style, std::int32_t x, std::int32_t y, bool hasParent);
 // Show state from the final style: 3 maximized, 6 minimized, else 5.
 int showState(std::uint32_t style);
+// The size kind the opening WM_SIZE carries for a show state: 2 maximized,
+// 1 minimized, else 0 (restored).
+constexpr WParam sizeKind(int showState) {
+  return showState == 3 ? 2 : showState == 6 ? 1 : 0;
+}
+
+// A colour as the records keep it: the 24 bits of 0x00BBGGRR, or -1 (the
+// platform's default) for any negative value.
+constexpr Colour maskedColour(Colour colour) {
+  return colour < 0 ? -1 : (colour & 0x00FFFFFF);
+}
+
+// --- Program callbacks --------------------------------------------------------
+
+// Calls a window's callback for the backend, so that nothing the program
+// throws crosses into the platform's message loop, where it would end the
+// process or be lost half-way through the platform's own frames. A throw is
+// reported on the standard error stream and answered 0 (default handling).
+std::intptr_t callProgram(WindowCallback callback, Handle window, std::uint32_t event,
+                          WParam wParam, LParam lParam) noexcept;
 
 struct ControlStyle {
   std::uint32_t style;
@@ -76,6 +96,8 @@ struct FontRecord {
   float signedPoints() const { return cellHeight ? -points : points; }
 };
 
+struct ControlRecord;
+
 // Interned font descriptions, numbered from 1. Fonts 1 to 3 are the layer's.
 class FontTable {
  public:
@@ -85,6 +107,15 @@ class FontTable {
   // The record, or nullptr if the layer never gave out that number. 0 means 1.
   FontRecord* find(int number);
   std::size_t size() const { return fonts_.size(); }
+
+  // The use counts, kept here for both backends. `use` counts the control's
+  // use of `font`, gives up the font it showed before and records the new
+  // one on the control; `release` gives up its use when the control goes.
+  void use(ControlRecord& control, FontRecord& font);
+  void release(ControlRecord& control);
+  // True when the backend may delete the font's platform font: a font of
+  // the program's that no control shows.
+  static bool releasable(const FontRecord& font) { return !font.builtIn() && font.useCount <= 0; }
 
  private:
   std::vector<FontRecord> fonts_;
@@ -106,17 +137,22 @@ struct ControlRecord {
   bool invalid = false;            // marked as holding an entry that is not valid
 };
 
+// The backend's own state of one window: its platform objects and its loop
+// and ending state. Declared here, defined by each backend, which makes it
+// with the window; the window record owns it.
+struct PlatformWindow;
+using PlatformWindowPtr = std::unique_ptr<PlatformWindow, void (*)(PlatformWindow*)>;
+
 struct WindowRecord {
   Handle handle = 0;
   Handle parent = 0;
   std::uint32_t style = 0;
   std::uint32_t exStyle = 0;
   int showState = 5;
-  WindowCallback callback = nullptr;  // attached by showModal
-  std::int32_t* result = nullptr;     // where endWindow stores the result
-  std::uintptr_t bigIcon = 0;
-  std::uintptr_t smallIcon = 0;
-  std::vector<ControlRecord> controls;  // in creation order
+  WindowCallback callback = nullptr;             // attached by showModal
+  std::int32_t* result = nullptr;                // where endWindow stores the result
+  PlatformWindowPtr platform{nullptr, nullptr};  // set by the backend when it makes the window
+  std::vector<ControlRecord> controls;           // in creation order
 
   ControlRecord* control(std::uint16_t id);
   ControlRecord* controlByHandle(Handle control);
@@ -129,6 +165,9 @@ class Registry {
   WindowRecord* find(Handle window);
   // The window owning this control, or nullptr.
   WindowRecord* ownerOf(Handle control);
+  // The layer's control with that id in the layer's window, or 0: the one
+  // argument check of controlHandle on every backend.
+  Handle controlHandle(Handle window, std::uint16_t id);
   void remove(Handle window);
   const std::vector<std::unique_ptr<WindowRecord>>& windows() const { return windows_; }
 

@@ -19,6 +19,18 @@ class QEventLoop;
 class QMenu;
 class QMenuBar;
 
+namespace dialog::core {
+
+// What the Qt backend keeps of each window besides its widget.
+struct PlatformWindow {
+  // Set while the window ends, so that the window manager's close is ignored.
+  bool ending = false;
+  // The modal loop showing this window, if any.
+  QEventLoop* loop = nullptr;
+};
+
+}  // namespace dialog::core
+
 namespace dialog::qt {
 
 // A top-level window of the layer. Controls live on its client area, below
@@ -34,11 +46,6 @@ class Window : public QWidget {
   QSize clientSize() const;
 
   Handle handle() const { return reinterpret_cast<Handle>(this); }
-
-  // Set while the window ends, so that the window manager's close is ignored.
-  bool ending = false;
-  // The modal loop showing this window, if any.
-  QEventLoop* loop = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;

@@ -112,7 +112,7 @@ void appendMenuItem(MenuHandle menuHandle, std::string_view text, MenuHandle pop
       sendCommand(self->owner(), commandId, 0, 0);
     });
   }
-  entry.action->setEnabled(!(state & (kMenuDisabled | 1)) || entry.separator);
+  entry.action->setEnabled(!(state & (kMenuDisabled | kMenuGrayed)) || entry.separator);
   owner->insertAction(before, entry.action);
   menu->entries.insert(menu->entries.begin() + static_cast<std::ptrdiff_t>(index), entry);
 }
@@ -135,7 +135,8 @@ void setMenuItemState(MenuHandle menuHandle, std::uint32_t entry, std::uint32_t 
   } else if (entry >= 1 && entry <= menu->entries.size()) {
     target = &menu->entries[entry - 1];
   }
-  if (target && !target->separator) target->action->setEnabled(!(state & (kMenuDisabled | 1)));
+  if (target && !target->separator)
+    target->action->setEnabled(!(state & (kMenuDisabled | kMenuGrayed)));
 }
 
 int showMessageBox(std::string_view text, std::string_view title, std::uint32_t /*style*/) {

@@ -2,7 +2,7 @@
 # program logic.
 target_sources(dialog PRIVATE
   qt/window_qt.cpp
-  qt/controls_qt.cpp
+  qt/control_qt.cpp
   qt/menu_qt.cpp
   qt/startup_qt.cpp
   qt/accessible_qt.cpp)

@@ -1,10 +1,8 @@
 // Start-up services of the Qt backend: the application object, the
-// measuring font and its base units, activation tracking, icons, and the
+// measuring font and its base units, activation tracking, and the
 // process frame around the program's entry. Linux side.
 #include <QApplication>
-#include <QFile>
 #include <QFontMetrics>
-#include <QIcon>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
@@ -120,15 +118,6 @@ int runProgram(int (*entry)()) {
 
 void initCommonControls(std::uint32_t /*classes*/) {
   // Qt's widgets are always there.
-}
-
-void setWindowIcon(Handle window, std::string_view name) {
-  Window* w = windowOf(window);
-  if (!w || name.size() < 2 || name.front() != '#') return;
-  // "#200" names the icon with numeric id 200, compiled into the program.
-  const QString path = QStringLiteral(":/icons/%1.png").arg(toQt(name.substr(1)));
-  // The image is decoded when the window system first asks for it.
-  if (QFile::exists(path)) w->setWindowIcon(QIcon(path));
 }
 
 }  // namespace dialog

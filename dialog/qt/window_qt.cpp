@@ -1,8 +1,11 @@
 // Windows of the Qt backend: creation, the opening sequence, nested modal
-// loops, ending, the close command and activation. Linux side.
+// loops, ending, the close command, activation, the window icon and the
+// keyboard focus. Linux side.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
+#include <QFile>
+#include <QIcon>
 #include <QMenuBar>
 #include <QScreen>
 #include <QWindow>
@@ -37,7 +40,8 @@ void Window::closeEvent(QCloseEvent* event) {
   // The window manager's close button or Alt+F4: the close command. The
   // window itself goes only through endWindow.
   event->ignore();
-  if (!ending) closeCommand(handle());
+  const core::WindowRecord* record = backend().registry.find(handle());
+  if (record && !record->platform->ending) closeCommand(handle());
 }
 
 Handle Menu::owner() const {
@@ -54,7 +58,7 @@ Window* windowOf(Handle window) {
 std::intptr_t deliver(Handle window, std::uint32_t event, WParam wParam, LParam lParam) {
   core::WindowRecord* record = backend().registry.find(window);
   if (!record || !record->callback) return 0;
-  return record->callback(window, event, wParam, lParam);
+  return core::callProgram(record->callback, window, event, wParam, lParam);
 }
 
 void sendCommand(Handle window, std::uint16_t id, std::uint16_t code, Handle from) {
@@ -126,6 +130,7 @@ Handle createWindow(Handle parent, std::string_view title, std::int32_t x, std::
   }
 
   core::WindowRecord& record = b.registry.add(window->handle());
+  record.platform = {new core::PlatformWindow{}, [](core::PlatformWindow* p) { delete p; }};
   record.parent = parent;
   record.style = finalStyle;
   record.exStyle = exStyle;
@@ -151,11 +156,10 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
 
   // Opening: the callback is called directly while the window is hidden.
   // What its own actions cause does not reach it, since it is not attached.
-  callback(window, kWmInitDialog, window, 0);
-  const int sizeKind = record->showState == 3 ? 2 : record->showState == 6 ? 1 : 0;
+  core::callProgram(callback, window, kWmInitDialog, window, 0);
   const QSize client = w->clientSize();
-  callback(window, kWmSize, static_cast<WParam>(sizeKind),
-           static_cast<LParam>(client.width() | (client.height() << 16)));
+  core::callProgram(callback, window, kWmSize, core::sizeKind(record->showState),
+                    static_cast<LParam>(client.width() | (client.height() << 16)));
 
   record = backend().registry.find(window);  // the callback may have ended it
   if (!record) return 0;
@@ -185,8 +189,10 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
   // Each display runs its own loop, which serves every window; it blocks
   // while nothing happens. endWindow ends it.
   QEventLoop loop;
-  w->loop = &loop;
-  loop.exec();
+  if (core::WindowRecord* shown = backend().registry.find(window)) {
+    shown->platform->loop = &loop;
+    loop.exec();
+  }
 
   if (Window* owner = windowOf(parent)) {
     owner->setEnabled(true);
@@ -199,9 +205,10 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
 
 void endWindow(Handle window, std::int32_t result) {
   Window* w = windowOf(window);
-  if (!w || w->ending) return;
-  w->ending = true;
+  if (!w) return;
   core::WindowRecord* record = backend().registry.find(window);
+  if (record->platform->ending) return;
+  record->platform->ending = true;
   if (record->result) *record->result = result;
 
   deliver(window, kWmClose, 0, 0);
@@ -214,12 +221,39 @@ void endWindow(Handle window, std::int32_t result) {
   deliver(window, kWmNcDestroy, 0, 0);
 
   record = backend().registry.find(window);
+  QEventLoop* loop = record->platform->loop;
   releaseControls(*record);
   backend().registry.remove(window);
   releaseMenus(window);
 
-  if (w->loop) w->loop->exit(0);
+  if (loop) loop->exit(0);
   w->deleteLater();
+}
+
+void setWindowIcon(Handle window, std::string_view name) {
+  Window* w = windowOf(window);
+  if (!w || name.size() < 2 || name.front() != '#') return;
+  // "#200" names the icon with numeric id 200, compiled into the program.
+  const QString path = QStringLiteral(":/icons/%1.png").arg(toQt(name.substr(1)));
+  // The image is decoded when the window system first asks for it.
+  if (QFile::exists(path)) w->setWindowIcon(QIcon(path));
+}
+
+Handle focusedControl() {
+  Backend& b = backend();
+  if (b.focusBeforeDeactivation && b.registry.ownerOf(b.focusBeforeDeactivation))
+    return b.focusBeforeDeactivation;
+  QWidget* focus = QApplication::focusWidget();
+  // Until the toolkit confirms an activation the layer asked for, the focus
+  // is the one that window will have, as on Win32 where it moves at once.
+  if (!focus && !activationSettled())
+    if (Window* pending = windowOf(b.requestedActive)) focus = pending->focusWidget();
+  const Handle handle = reinterpret_cast<Handle>(focus);
+  return b.registry.ownerOf(handle) ? handle : 0;
+}
+
+void setFocus(Handle control) {
+  if (QWidget* widget = controlOf(control)) widget->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace dialog

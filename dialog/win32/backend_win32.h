@@ -22,6 +22,17 @@
 #include "dialog/core/core.h"
 #include "dialog/dialog.h"
 
+namespace dialog::core {
+
+// What the Win32 backend keeps of each window besides its HWND.
+struct PlatformWindow {
+  HICON bigIcon = nullptr;  // set by setWindowIcon, destroyed with the window
+  HICON smallIcon = nullptr;
+  bool ending = false;  // inside endWindow, so that it is not re-entered
+};
+
+}  // namespace dialog::core
+
 namespace dialog::win32 {
 
 // All state of the backend, in one place.
@@ -33,12 +44,11 @@ struct Backend {
     Colour colour;
     HBRUSH brush;
   };
-  std::vector<Brush> brushes;       // one per background colour in use
-  std::vector<HWND> modalWindows;   // windows whose modal loop runs, innermost last
-  std::vector<HWND> endingWindows;  // inside endWindow, so that it is not re-entered
-  HWND activeWindow = nullptr;      // the layer's window that was last activated
-  int loopDepth = 0;                // modal loops and message boxes running now
-  std::uint64_t idleWaits = 0;      // times a modal loop went to sleep for lack of events
+  std::vector<Brush> brushes;      // one per background colour in use
+  std::vector<HWND> modalWindows;  // windows whose modal loop runs, innermost last
+  HWND activeWindow = nullptr;     // the layer's window that was last activated
+  int loopDepth = 0;               // modal loops and message boxes running now
+  std::uint64_t idleWaits = 0;     // times a modal loop went to sleep for lack of events
 };
 Backend& backend();
 

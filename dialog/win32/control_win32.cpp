@@ -59,10 +59,6 @@ HFONT makeFont(const core::FontRecord& font) {
   return CreateFontIndirectW(&description);
 }
 
-Colour masked(Colour colour) {
-  return colour < 0 ? -1 : (colour & 0x00FFFFFF);
-}
-
 }  // namespace
 
 namespace win32 {
@@ -143,23 +139,19 @@ void setControlFont(Handle window, std::uint16_t id, int font) {
   HWND hwnd = toHwnd(control->handle);
   if (control->font == 0)
     control->initialFont = static_cast<std::uintptr_t>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
-  const int previous = control->font;
-  control->font = record->number;
-  ++record->useCount;
-  if (core::FontRecord* old = previous ? state.fonts.find(previous) : nullptr) --old->useCount;
+  state.fonts.use(*control, *record);
   SendMessageW(hwnd, WM_SETFONT, static_cast<WPARAM>(record->platformFont), TRUE);
 }
 
 void releaseFont(int font) {
   core::FontRecord* record = backend().fonts.find(font);
-  if (!record || record->builtIn() || record->useCount > 0 || !record->platformFont) return;
+  if (!record || !core::FontTable::releasable(*record) || !record->platformFont) return;
   DeleteObject(reinterpret_cast<HFONT>(record->platformFont));
   record->platformFont = 0;
 }
 
 Handle controlHandle(Handle window, std::uint16_t id) {
-  if (!window) return 0;
-  return toHandle(GetDlgItem(toHwnd(window), id));
+  return backend().registry.controlHandle(window, id);
 }
 
 std::string getControlText(Handle control) {
@@ -191,8 +183,8 @@ void setControlColor(Handle window, std::uint16_t id, Colour text, Colour backgr
   Backend& state = backend();
   core::ControlRecord* control = findControl(window, id).control;
   if (!control) return;
-  text = masked(text);
-  background = masked(background);
+  text = core::maskedColour(text);
+  background = core::maskedColour(background);
 
   HBRUSH brush = nullptr;
   if (background >= 0) {
@@ -228,26 +220,6 @@ void redrawControl(Handle control) {
   static_assert(kRedrawNow == 0x185);
   if (!control) return;
   RedrawWindow(toHwnd(control), nullptr, nullptr, kRedrawNow);
-}
-
-void setControlLabel(Handle window, std::uint16_t controlId, std::uint16_t labelId) {
-  const ControlLookup label = findControl(window, labelId);
-  const ControlLookup control = findControl(window, controlId);
-  if (!label.control || !control.control || label.control == control.control) return;
-  HWND labelWindow = toHwnd(label.control->handle);
-  HWND controlWindow = toHwnd(control.control->handle);
-  HWND before = GetWindow(controlWindow, GW_HWNDPREV);
-  if (before == labelWindow) return;
-  // Only the label moves: the focusable controls keep their order among
-  // themselves, and with it the dialog manager's tab order.
-  SetWindowPos(labelWindow, before ? before : HWND_TOP, 0, 0, 0, 0,
-               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
-}
-
-void setControlInvalid(Handle window, std::uint16_t id, bool invalid,
-                       std::string_view /*description*/) {
-  // Kept for the record only: MSAA has no invalid-entry state to report.
-  if (core::ControlRecord* control = findControl(window, id).control) control->invalid = invalid;
 }
 
 }  // namespace dialog

@@ -15,6 +15,9 @@ static_assert(dialog::kWmInitDialog == WM_INITDIALOG);
 static_assert(dialog::kWmCommand == WM_COMMAND);
 static_assert(dialog::kWmSysCommand == WM_SYSCOMMAND);
 static_assert(dialog::kScClose == SC_CLOSE);
+static_assert(dialog::core::sizeKind(SW_MAXIMIZE) == SIZE_MAXIMIZED);
+static_assert(dialog::core::sizeKind(SW_MINIMIZE) == SIZE_MINIMIZED);
+static_assert(dialog::core::sizeKind(SW_SHOW) == SIZE_RESTORED);
 static_assert(dialog::kBnClicked == BN_CLICKED);
 static_assert(dialog::kEnSetFocus == EN_SETFOCUS);
 static_assert(dialog::kEnKillFocus == EN_KILLFOCUS);
@@ -127,16 +130,14 @@ void releaseWindow(HWND hwnd) {
   Backend& state = backend();
   core::WindowRecord* record = state.registry.find(toHandle(hwnd));
   if (!record) return;
-  for (const core::ControlRecord& control : record->controls) {
-    if (control.font != 0) {
-      if (IsWindow(toHwnd(control.handle)))
-        SendMessageW(toHwnd(control.handle), WM_SETFONT, control.initialFont, FALSE);
-      if (core::FontRecord* font = state.fonts.find(control.font)) --font->useCount;
-    }
+  for (core::ControlRecord& control : record->controls) {
+    if (control.font != 0 && IsWindow(toHwnd(control.handle)))
+      SendMessageW(toHwnd(control.handle), WM_SETFONT, control.initialFont, FALSE);
+    state.fonts.release(control);
     releaseColour(state, control.backgroundColour);
   }
-  if (record->bigIcon) DestroyIcon(reinterpret_cast<HICON>(record->bigIcon));
-  if (record->smallIcon) DestroyIcon(reinterpret_cast<HICON>(record->smallIcon));
+  if (record->platform->bigIcon) DestroyIcon(record->platform->bigIcon);
+  if (record->platform->smallIcon) DestroyIcon(record->platform->smallIcon);
   state.registry.remove(toHandle(hwnd));
   if (state.activeWindow == hwnd) state.activeWindow = nullptr;
 }
@@ -184,7 +185,8 @@ INT_PTR CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
 
   const core::WindowRecord* record = state.registry.find(toHandle(hwnd));
   if (record && record->callback) {
-    const std::intptr_t handled = record->callback(toHandle(hwnd), message, wParam, lParam);
+    const std::intptr_t handled =
+        core::callProgram(record->callback, toHandle(hwnd), message, wParam, lParam);
     // The records go with the window whatever the callback answered: kept,
     // they would name a handle that the platform may give to a new window.
     if (message == WM_NCDESTROY) releaseWindow(hwnd);
@@ -298,6 +300,7 @@ Handle createWindow(Handle parent, std::string_view title, std::int32_t x, std::
   if (!hwnd) return 0;
   SetWindowTextW(hwnd, widen(title).c_str());
   core::WindowRecord& record = backend().registry.add(toHandle(hwnd));
+  record.platform = {new core::PlatformWindow{}, [](core::PlatformWindow* p) { delete p; }};
   record.parent = parent;
   record.style = finalStyle;
   record.exStyle = exStyle;
@@ -333,14 +336,14 @@ void setWindowIcon(Handle window, std::string_view name) {
     return;
   }
   core::WindowRecord* record = state.registry.find(window);
-  const std::uintptr_t oldBig = record->bigIcon;
-  const std::uintptr_t oldSmall = record->smallIcon;
-  record->bigIcon = reinterpret_cast<std::uintptr_t>(big);
-  record->smallIcon = reinterpret_cast<std::uintptr_t>(small);
+  HICON oldBig = record->platform->bigIcon;
+  HICON oldSmall = record->platform->smallIcon;
+  record->platform->bigIcon = big;
+  record->platform->smallIcon = small;
   SendMessageW(toHwnd(window), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
   SendMessageW(toHwnd(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
-  if (oldBig) DestroyIcon(reinterpret_cast<HICON>(oldBig));
-  if (oldSmall) DestroyIcon(reinterpret_cast<HICON>(oldSmall));
+  if (oldBig) DestroyIcon(oldBig);
+  if (oldSmall) DestroyIcon(oldSmall);
 }
 
 std::int32_t showModal(Handle window, WindowCallback callback) {
@@ -350,15 +353,12 @@ std::int32_t showModal(Handle window, WindowCallback callback) {
   HWND previouslyActive = GetActiveWindow();
 
   SetForegroundWindow(hwnd);
-  callback(window, WM_INITDIALOG, window, 0);
+  core::callProgram(callback, window, WM_INITDIALOG, window, 0);
   if (core::WindowRecord* record = state.registry.find(window)) {
     RECT client{};
     GetClientRect(hwnd, &client);
-    const WParam sizeType = record->showState == SW_MAXIMIZE   ? SIZE_MAXIMIZED
-                            : record->showState == SW_MINIMIZE ? SIZE_MINIMIZED
-                                                               : SIZE_RESTORED;
-    callback(
-        window, WM_SIZE, sizeType,
+    core::callProgram(
+        callback, window, WM_SIZE, core::sizeKind(record->showState),
         static_cast<LParam>(MAKELPARAM(client.right - client.left, client.bottom - client.top)));
   }
 
@@ -395,16 +395,16 @@ void endWindow(Handle window, std::int32_t result) {
   if (!record) return;
   // A callback that ends its window again while it is being ended (from the
   // close notice, say) must not start a second round.
-  if (std::find(state.endingWindows.begin(), state.endingWindows.end(), hwnd) !=
-      state.endingWindows.end())
-    return;
-  state.endingWindows.push_back(hwnd);
+  if (record->platform->ending) return;
+  record->platform->ending = true;
   if (record->result) *record->result = result;
   HWND parent = toHwnd(record->parent);
   SendMessageW(hwnd, WM_CLOSE, 0, 0);
   if (parent) EnableWindow(parent, TRUE);
   DestroyWindow(hwnd);
-  std::erase(state.endingWindows, hwnd);
+  // The records normally go with the window; should it outlive this, it can
+  // be ended again.
+  if (core::WindowRecord* kept = state.registry.find(window)) kept->platform->ending = false;
 }
 
 Handle focusedControl() {

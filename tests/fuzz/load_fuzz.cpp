@@ -1,8 +1,14 @@
-// libFuzzer target: applying arbitrary bytes as a configuration file image.
-// Checks what loading promises for any file, not just for files we wrote.
+// libFuzzer target: loading arbitrary bytes as a configuration file, through
+// loadConfigurationFile as the program does, from a temporary file. Checks
+// what loading promises for any file, not just for files we wrote, and that
+// the in-memory image loads the same.
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <string_view>
 
 #include "codetable/codetable.h"
@@ -23,15 +29,49 @@ bool isSymbol(std::string_view text) {
   return false;
 }
 
+// The file each input is written to: made once, removed at exit.
+const std::string& inputPath() {
+  static const std::string path = [] {
+    const char* dir = std::getenv("TMPDIR");
+    std::string name = std::string(dir && *dir ? dir : "/tmp") + "/velmora_load_fuzz.XXXXXX";
+    const int fd = mkstemp(name.data());
+    require(fd >= 0);
+    close(fd);
+    return name;
+  }();
+  static const bool removed = [] {
+    return std::atexit([] { unlink(inputPath().c_str()); }) == 0;
+  }();
+  (void)removed;
+  return path;
+}
+
+void writeInput(const std::uint8_t* data, std::size_t size) {
+  std::FILE* file = std::fopen(inputPath().c_str(), "wb");
+  require(file != nullptr);
+  require(size == 0 || std::fwrite(data, 1, size, file) == size);
+  require(std::fclose(file) == 0);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  writeInput(data, size);
   ConfigRecord record;
   record.fill(0x5A);
   Tables tables;
   for (auto& cell : tables.DecodeTable) cell = {'?', 0, 0};
-  const auto codes = applyFileImage(bytes, record, tables);
+  const auto codes = loadConfigurationFile(inputPath(), record, tables);
+
+  // The image in memory goes through the same record applier.
+  ConfigRecord imageRecord;
+  imageRecord.fill(0x5A);
+  Tables imageTables;
+  const auto imageCodes = applyFileImage(
+      std::string_view(reinterpret_cast<const char*>(data), size), imageRecord, imageTables);
+  require(imageCodes == codes && imageRecord == record);
+  require(imageTables.EncodeTable == tables.EncodeTable);
+  require(imageTables.DecodeTable == tables.DecodeTable);
 
   const std::size_t records = size / kRecordSize;
   if (records == 0) {

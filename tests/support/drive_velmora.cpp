@@ -19,6 +19,7 @@
 #include "app/main_window_ids.h"
 #include "codetable/codetable.h"
 #include "configurator/configurator_ids.h"
+#include "configurator/grid.h"
 #include "dialog/win32/backend_win32.h"
 
 namespace {
@@ -122,7 +123,7 @@ void layout(DWORD process, HWND main, int dpi) {
   if (!config) return;
   checkClientSize(config, 149, 267, base, "Configurador");
   RECT box{};
-  HWND firstBox = GetDlgItem(config, codetable::Symbols[0].codeBoxId);
+  HWND firstBox = GetDlgItem(config, configurator::kGrid[0].boxId);
   GetClientRect(firstBox, &box);
   check(box.right > 0 && box.bottom > 0, "a code box");
   PostMessageW(config, WM_COMMAND, configurator::ID_SALIR, 0);
@@ -146,7 +147,7 @@ void save(DWORD process, HWND main) {
   const std::string_view symbols = "abcdefghijklmnopqrstuvwxyz0123456789";
   for (std::size_t i = 0; i < codetable::Symbols.size(); ++i) {
     const wchar_t code[2] = {static_cast<wchar_t>(symbols[(i + 7) % symbols.size()]), 0};
-    SetDlgItemTextW(config, codetable::Symbols[i].codeBoxId, code);
+    SetDlgItemTextW(config, configurator::kGrid[i].boxId, code);
   }
   PostMessageW(config, WM_COMMAND, MAKEWPARAM(configurator::ID_GUARDAR, BN_CLICKED),
                reinterpret_cast<LPARAM>(GetDlgItem(config, configurator::ID_GUARDAR)));

@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "dialog/os/os.h"
-#include "dialog/os/os_detail.h"
+#include "os/os.h"
+#include "os/os_detail.h"
 
-namespace dialog::os {
+namespace os {
 
 namespace {
 
@@ -323,4 +323,4 @@ FileError replaceFileAtomically(const std::string& path, std::string_view bytes)
   return error;
 }
 
-}  // namespace dialog::os
+}  // namespace os

@@ -354,11 +354,7 @@ std::string fromQt(const QString& text) {
 }
 
 void releaseControls(core::WindowRecord& record) {
-  for (auto& control : record.controls) {
-    if (core::FontRecord* font = control.font ? backend().fonts.find(control.font) : nullptr)
-      --font->useCount;
-    control.font = 0;
-  }
+  for (auto& control : record.controls) backend().fonts.release(control);
 }
 
 void installKeyHandling() {
@@ -415,10 +411,7 @@ void addControl(Handle window, std::uint16_t id, std::string_view text, std::int
 }
 
 Handle controlHandle(Handle window, std::uint16_t id) {
-  core::WindowRecord* record = backend().registry.find(window);
-  if (!record) return 0;
-  const core::ControlRecord* control = record->control(id);
-  return control ? control->handle : 0;
+  return backend().registry.controlHandle(window, id);
 }
 
 std::string getControlText(Handle control) {
@@ -453,8 +446,8 @@ void setControlColor(Handle window, std::uint16_t id, Colour text, Colour backgr
   core::WindowRecord* record = backend().registry.find(window);
   core::ControlRecord* control = record ? record->control(id) : nullptr;
   if (!control) return;
-  control->textColour = text < 0 ? -1 : (text & 0xFFFFFF);
-  control->backgroundColour = background < 0 ? -1 : (background & 0xFFFFFF);
+  control->textColour = core::maskedColour(text);
+  control->backgroundColour = core::maskedColour(background);
   applyColours(controlOf(control->handle), *control);
 }
 
@@ -478,34 +471,14 @@ void setControlFont(Handle window, std::uint16_t id, int font) {
   if (!wanted->platformFont)
     wanted->platformFont = reinterpret_cast<std::uintptr_t>(new QFont(makeFont(*wanted)));
   controlOf(control->handle)->setFont(*reinterpret_cast<QFont*>(wanted->platformFont));
-  ++wanted->useCount;
-  if (core::FontRecord* before = control->font ? backend().fonts.find(control->font) : nullptr)
-    --before->useCount;
-  control->font = wanted->number;
+  backend().fonts.use(*control, *wanted);
 }
 
 void releaseFont(int font) {
   core::FontRecord* record = backend().fonts.find(font);
-  if (!record || font == 0 || record->builtIn() || record->useCount > 0) return;
+  if (!record || !core::FontTable::releasable(*record)) return;
   delete reinterpret_cast<QFont*>(record->platformFont);
   record->platformFont = 0;
-}
-
-Handle focusedControl() {
-  Backend& b = backend();
-  if (b.focusBeforeDeactivation && b.registry.ownerOf(b.focusBeforeDeactivation))
-    return b.focusBeforeDeactivation;
-  QWidget* focus = QApplication::focusWidget();
-  // Until the toolkit confirms an activation the layer asked for, the focus
-  // is the one that window will have, as on Win32 where it moves at once.
-  if (!focus && !activationSettled())
-    if (Window* pending = windowOf(b.requestedActive)) focus = pending->focusWidget();
-  const Handle handle = reinterpret_cast<Handle>(focus);
-  return b.registry.ownerOf(handle) ? handle : 0;
-}
-
-void setFocus(Handle control) {
-  if (QWidget* widget = controlOf(control)) widget->setFocus(Qt::OtherFocusReason);
 }
 
 }  // namespace dialog

@@ -1,7 +1,7 @@
 // Program-wide state. Program logic; no platform header.
-#include "configurator/program_state.h"
+#include "program/program_state.h"
 
-#include "dialog/os/os.h"
+#include "os/os.h"
 
 namespace program {
 
@@ -14,7 +14,7 @@ codetable::ConfigRecord configRecord{};
 bool configErrorFlag = false;
 dialog::Handle mainSavedFocus = 0;
 dialog::Handle configuratorSavedFocus = 0;
-std::string (*programFilePath)() = &dialog::os::programFilePath;
+std::string (*programFilePath)() = &os::programFilePath;
 
 void keepFocus(dialog::Handle& saved, dialog::WParam becomingActive) {
   if (becomingActive == 0) {
@@ -23,6 +23,12 @@ void keepFocus(dialog::Handle& saved, dialog::WParam becomingActive) {
     dialog::setFocus(saved);
     saved = 0;
   }
+}
+
+void setConversionsEnabled(bool enabled) {
+  const std::uint32_t state = enabled ? dialog::kMenuEnabled : dialog::kMenuDisabled;
+  dialog::setMenuItemState(mainMenuBar, IDM_TRADUCIR, state, dialog::kMenuByCommand);
+  dialog::setMenuItemState(mainMenuBar, IDM_CODIFICAR, state, dialog::kMenuByCommand);
 }
 
 std::string configPath() {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace dialog::os {
+namespace os {
 
 // Why a stream could not be opened, read or written.
 enum class StreamError {
@@ -74,4 +74,4 @@ std::size_t lowerCase(char32_t c, char32_t out[3]);
 std::string utf8Argument(const wchar_t* argument);
 #endif
 
-}  // namespace dialog::os
+}  // namespace os

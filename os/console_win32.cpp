@@ -15,9 +15,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog/os/console.h"
+#include "os/console.h"
 
-namespace dialog::os {
+namespace os {
 
 namespace {
 
@@ -199,4 +199,4 @@ std::string utf8Argument(const wchar_t* argument) {
   return text;
 }
 
-}  // namespace dialog::os
+}  // namespace os

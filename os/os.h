@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-namespace dialog::os {
+namespace os {
 
 // Full path of the running program file, UTF-8, uncut. Empty if the
 // platform cannot tell.
@@ -109,4 +109,4 @@ void observeNextReplace(ReplaceStep step, std::function<void(const std::string&)
 
 }  // namespace testing
 
-}  // namespace dialog::os
+}  // namespace os

@@ -10,9 +10,9 @@
 #include <unistd.h>
 #include <wctype.h>
 
-#include "dialog/os/console.h"
+#include "os/console.h"
 
-namespace dialog::os {
+namespace os {
 
 namespace {
 
@@ -141,4 +141,4 @@ std::size_t lowerCase(char32_t c, char32_t out[3]) {
   return 1;
 }
 
-}  // namespace dialog::os
+}  // namespace os

@@ -1,12 +1,12 @@
-// Shared between the per-platform files of dialog/os: the one-shot failure
+// Shared between the per-platform files of os/: the one-shot failure
 // and the one-shot observer that tests arm on replaceFileAtomically. GUI-free, platform-free.
 #pragma once
 
 #include <string>
 
-#include "dialog/os/os.h"
+#include "os/os.h"
 
-namespace dialog::os::detail {
+namespace os::detail {
 
 // The failure armed for `step`, if any (FileError::None otherwise); taking
 // it disarms it.
@@ -14,4 +14,4 @@ FileError takeInjectedFailure(testing::ReplaceStep step);
 // Runs and disarms the observer armed for `step`, if any.
 void observeStep(testing::ReplaceStep step, const std::string& tempPath);
 
-}  // namespace dialog::os::detail
+}  // namespace os::detail

@@ -1,12 +1,12 @@
-// The platform-free part of dialog/os: whole-file reading on top of
+// The platform-free part of os/: whole-file reading on top of
 // FileReader, and the failure injection and observation seams for tests.
 #include <string>
 #include <utility>
 
-#include "dialog/os/os.h"
-#include "dialog/os/os_detail.h"
+#include "os/os.h"
+#include "os/os_detail.h"
 
-namespace dialog::os {
+namespace os {
 
 namespace {
 
@@ -73,4 +73,4 @@ void observeNextReplace(ReplaceStep step, std::function<void(const std::string&)
 
 }  // namespace testing
 
-}  // namespace dialog::os
+}  // namespace os

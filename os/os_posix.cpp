@@ -14,10 +14,10 @@
 #include <string>
 #include <vector>
 
-#include "dialog/os/os.h"
-#include "dialog/os/os_detail.h"
+#include "os/os.h"
+#include "os/os_detail.h"
 
-namespace dialog::os {
+namespace os {
 
 namespace {
 
@@ -306,4 +306,4 @@ FileError replaceFileAtomically(const std::string& path, std::string_view bytes)
   return FileError::None;
 }
 
-}  // namespace dialog::os
+}  // namespace os
