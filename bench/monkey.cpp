@@ -28,6 +28,7 @@
 #include "dialog/testing.h"
 #include "os/os.h"
 #include "program/program_state.h"
+#include "tests/support/program_sandbox.h"
 
 namespace {
 
@@ -238,18 +239,6 @@ void queueStep() {
   dt::queueSteps({step});
 }
 
-void resetProgram() {
-  program::mainWindow = 0;
-  program::mainMenuBar = 0;
-  program::configuratorWindow = 0;
-  program::programDir.clear();
-  program::tables = {};
-  program::configRecord = {};
-  program::configErrorFlag = false;
-  program::mainSavedFocus = 0;
-  program::configuratorSavedFocus = 0;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -300,7 +289,7 @@ int main(int argc, char** argv) {
   const auto start = Clock::now();
   deadline = start + std::chrono::milliseconds(static_cast<long>(seconds * 1000));
   while (!timeIsUp()) {
-    resetProgram();
+    program::testing::resetState();
     // A step left queued when the last start ended runs in this one.
     if (pendingSteps == 0) queueStep();
     app::createMainWindow(0);

@@ -7,8 +7,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
-#include <chrono>
-#include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,10 +19,10 @@
 #include "dialog/qt/backend_qt.h"
 #include "dialog/testing.h"
 #include "program/program_state.h"
+#include "tests/support/program_sandbox.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 namespace dt = dialog::testing;
 
 QAccessibleInterface* accessible(dialog::Handle handle) {
@@ -70,34 +69,14 @@ const std::vector<Named>& textControls(bool configurator) {
   return configurator ? boxes : main;
 }
 
-std::string gProgramFile;
-std::string testProgramFile() {
-  return gProgramFile;
-}
-
 class Accessibility : public ::testing::Test {
  protected:
   void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("velmora-a11y-" + std::to_string(stamp));
-    fs::create_directories(dir_);
-    gProgramFile = (dir_ / "velmora.exe").string();
-    saved_ = program::programFilePath;
-    program::programFilePath = &testProgramFile;
-    program::mainWindow = program::configuratorWindow = 0;
-    program::mainMenuBar = 0;
-    program::programDir.clear();
-    program::tables = {};
-    program::configRecord = {};
-    program::configErrorFlag = false;
-    program::mainSavedFocus = program::configuratorSavedFocus = 0;
+    sandbox_.emplace("a11y");
     dt::takeAnsweredBoxes();
   }
-  void TearDown() override {
-    program::programFilePath = saved_;
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  void TearDown() override { sandbox_.reset(); }
+
   // Runs the main window through the steps; the last one must end it.
   static void run(std::vector<std::function<void()>> steps) {
     dt::queueSteps(std::move(steps));
@@ -115,8 +94,7 @@ class Accessibility : public ::testing::Test {
   }
 
  private:
-  fs::path dir_;
-  std::string (*saved_)() = nullptr;
+  std::optional<program::testing::Sandbox> sandbox_;
 };
 
 TEST_F(Accessibility, EveryTextControlIsNamedByItsLabel) {

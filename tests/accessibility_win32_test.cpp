@@ -3,9 +3,7 @@
 // before it in z-order, so each label must lie there. Windows side.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,12 +16,12 @@
 #include "dialog/testing.h"
 #include "dialog/win32/backend_win32.h"
 #include "program/program_state.h"
+#include "tests/support/program_sandbox.h"
 
 #include <oleacc.h>
 
 namespace {
 
-namespace fs = std::filesystem;
 namespace dt = dialog::testing;
 using dialog::win32::toHwnd;
 
@@ -90,29 +88,10 @@ const Expected kConfiguratorLabels = {
     {1055, "x"}, {1056, "y"}, {1058, "z"}, {1060, "0"}, {1062, "1"}, {1064, "2"},
     {1066, "3"}, {1068, "4"}, {1070, "5"}, {1072, "6"}, {1074, "7"}, {1077, "9"}};
 
-std::string gProgramFile;
-std::string testProgramFile() {
-  return gProgramFile;
-}
-
 class Win32Accessibility : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-    dir_ = fs::temp_directory_path() / ("velmora-a11y-" + std::to_string(stamp));
-    fs::create_directories(dir_);
-    gProgramFile = (dir_ / "velmora.exe").string();
-    saved_ = program::programFilePath;
-    program::programFilePath = &testProgramFile;
-    program::mainWindow = program::configuratorWindow = 0;
-    program::mainMenuBar = 0;
-    program::programDir.clear();
-  }
-  void TearDown() override {
-    program::programFilePath = saved_;
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  void SetUp() override { sandbox_.emplace("a11y"); }
+  void TearDown() override { sandbox_.reset(); }
 
   // Checks the labels before the edits, and the names through oleacc where
   // it answers. Returns how many names oleacc gave.
@@ -130,8 +109,7 @@ class Win32Accessibility : public ::testing::Test {
   }
 
  private:
-  fs::path dir_;
-  std::string (*saved_)() = nullptr;
+  std::optional<program::testing::Sandbox> sandbox_;
 };
 
 TEST_F(Win32Accessibility, EachTextControlHasItsLabelRightBeforeIt) {

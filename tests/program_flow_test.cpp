@@ -13,6 +13,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,6 +26,7 @@
 #include "dialog/testing.h"
 #include "os/os.h"
 #include "program/program_state.h"
+#include "tests/support/program_sandbox.h"
 
 namespace {
 
@@ -107,12 +109,6 @@ std::string readBytes(const fs::path& path) {
 void writeBytes(const fs::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-// What program::programFilePath hands out during a test.
-std::string gProgramFile;
-std::string testProgramFile() {
-  return gProgramFile;
 }
 
 dialog::Handle mainControl(std::uint16_t id) {
@@ -232,32 +228,14 @@ class ProgramFlow : public ::testing::Test {
  protected:
   void SetUp() override {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
     std::string name = std::string(info->test_suite_name()) + "-" + info->name();
     std::replace(name.begin(), name.end(), '/', '-');
-    dir_ = fs::temp_directory_path() / ("velmora-" + name + "-" + std::to_string(stamp));
-    fs::create_directories(dir_);
-    gProgramFile = pathText(dir_ / "velmora.exe");
-    savedProgramFilePath_ = program::programFilePath;
-    program::programFilePath = &testProgramFile;
-
-    program::mainWindow = 0;
-    program::mainMenuBar = 0;
-    program::configuratorWindow = 0;
-    program::programDir.clear();
-    program::tables = {};
-    program::configRecord = {};
-    program::configErrorFlag = false;
-    program::mainSavedFocus = 0;
-    program::configuratorSavedFocus = 0;
+    sandbox_.emplace(name);
+    dir_ = sandbox_->dir();
     dt::takeAnsweredBoxes();
   }
 
-  void TearDown() override {
-    program::programFilePath = savedProgramFilePath_;
-    std::error_code ignored;
-    fs::remove_all(dir_, ignored);
-  }
+  void TearDown() override { sandbox_.reset(); }
 
   fs::path configFile() const { return dir_ / std::string(kFileName); }
 
@@ -282,7 +260,7 @@ class ProgramFlow : public ::testing::Test {
   fs::path dir_;
 
  private:
-  std::string (*savedProgramFilePath_)() = nullptr;
+  std::optional<program::testing::Sandbox> sandbox_;
 };
 
 TEST_F(ProgramFlow, WithoutAFileTheConversionsCannotBeChosen) {
