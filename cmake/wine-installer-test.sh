@@ -6,23 +6,12 @@
 # and survive the uninstall. Exit 77 (skipped) when there is no installer,
 # unless VELMORA_REQUIRE_PACKAGES=1.
 set -eu
-state=$(mkdir -p "$1" && cd "$1" && pwd)
 drive=$2
 setup=$3
 version=$4
-if [ ! -f "$setup" ]; then
-  echo "no installer at $setup (./velmora.sh package)"
-  [ "${VELMORA_REQUIRE_PACKAGES:-0}" = 1 ] && exit 1
-  exit 77
-fi
-. "$(dirname "$0")/wine-env.sh"
-[ -f "$state/ready" ] || "$(dirname "$0")/wine-prefix.sh" setup "$state"
-
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
+package_test_dir=$(dirname "$0")
+. "$package_test_dir/wine-package-test.sh"
+package_test_start "$1" "$setup" installer
 wine_quiet() { "$WINE" "$@" </dev/null 2>/dev/null; }
 unix_path() { wine_quiet winepath -u "$1" | tr -d '\r'; }
 appdata=$(unix_path "$(wine_quiet cmd /c echo %APPDATA% | tr -d '\r')")
@@ -68,5 +57,4 @@ done
 [ -z "$(registry_value DisplayName)" ] || fail "the Apps & Features entry is removed"
 [ -f "$key_file" ] && [ "$(wc -c <"$key_file")" -eq 111 ] || fail "the key survives the uninstall"
 
-[ "$failures" -eq 0 ] && echo "installed, saved to %APPDATA%\\Velmora, uninstalled; key kept"
-[ "$failures" -eq 0 ]
+package_test_end "installed, saved to %APPDATA%\\Velmora, uninstalled; key kept"

@@ -5,22 +5,11 @@
 # The key file must land beside velmora.exe and nowhere in %APPDATA%. Exit 77
 # (skipped) when there is no zip, unless VELMORA_REQUIRE_PACKAGES=1.
 set -eu
-state=$(mkdir -p "$1" && cd "$1" && pwd)
 drive=$2
 zip=$3
-if [ ! -f "$zip" ]; then
-  echo "no zip at $zip (./velmora.sh package)"
-  [ "${VELMORA_REQUIRE_PACKAGES:-0}" = 1 ] && exit 1
-  exit 77
-fi
-. "$(dirname "$0")/wine-env.sh"
-[ -f "$state/ready" ] || "$(dirname "$0")/wine-prefix.sh" setup "$state"
-
-failures=0
-fail() {
-  echo "FAILED: $*"
-  failures=$((failures + 1))
-}
+package_test_dir=$(dirname "$0")
+. "$package_test_dir/wine-package-test.sh"
+package_test_start "$1" "$zip" zip
 unpacked=$(mktemp -d)
 trap 'rm -rf "$unpacked"' EXIT
 (cd "$unpacked" && cmake -E tar xf "$zip")
@@ -36,5 +25,4 @@ key=$folder/a06b7c83f59d14e2.log
 [ -f "$key" ] && [ "$(wc -c <"$key")" -eq 111 ] || fail "the key beside velmora.exe"
 [ ! -e "$appdata/Velmora" ] || fail "nothing in %APPDATA%\\Velmora"
 
-[ "$failures" -eq 0 ] && echo "the zip holds the portable program; its key stays beside it"
-[ "$failures" -eq 0 ]
+package_test_end "the zip holds the portable program; its key stays beside it"
