@@ -71,10 +71,10 @@ Usage usage() {
   u.userObjects = static_cast<long>(GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS));
   u.windows = 0;
   EnumThreadWindows(GetCurrentThreadId(), countWindow, reinterpret_cast<LPARAM>(&u.windows));
-  dialog::win32::Backend& layer = dialog::win32::backend();
-  u.layerGdiObjects = static_cast<long>(layer.brushes.size());
-  for (int number = 1; number <= static_cast<int>(layer.fonts.size()); ++number)
-    if (layer.fonts.find(number)->platformFont) ++u.layerGdiObjects;
+  u.layerGdiObjects = static_cast<long>(dialog::win32::backend().brushes.size());
+  dialog::core::FontTable& fonts = dialog::frontend::layer().fonts;
+  for (int number = 1; number <= static_cast<int>(fonts.size()); ++number)
+    if (fonts.find(number)->platform) ++u.layerGdiObjects;
 #else
   std::ifstream statm("/proc/self/statm");
   long size = 0, resident = 0;

@@ -1,6 +1,7 @@
 // The dialog layer: windows placed in dialog units, controls, fonts, one
 // callback per window, nested modal loops, menus and message boxes.
-// Platform-free API; the Qt and Win32 backends implement it.
+// Platform-free API, implemented once by the front end (dialog.cpp) over the
+// backend of the build (driver interface: backend.h).
 #pragma once
 
 #include <cstdint>
@@ -117,6 +118,12 @@ constexpr Colour rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
   return static_cast<Colour>(r | (g << 8) | (b << 16));
 }
 
+// --- Handles ----------------------------------------------------------------
+// Every function takes only the handles the layer gave out and that still
+// name something: a window from createWindow until it is destroyed, a
+// control of such a window. Any other handle, 0 included, makes a function
+// do nothing and answer 0 or "", the same way on every backend.
+
 // --- Text -------------------------------------------------------------------
 // Text crosses the layer as UTF-8 on every backend. Line breaks cross it as
 // CR LF, whatever the toolkit holds internally. No character is ever replaced.
@@ -130,7 +137,7 @@ constexpr Colour rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
 // Assistive tools hear the title as its name; on Qt the window reports the
 // role of a dialog when it has WS_POPUP or DS_MODALFRAME and of a frame
 // otherwise (Win32 windows are dialogs of the platform's own class).
-// Returns 0 if the platform refused.
+// `parent` is 0 or a window of the layer. Returns 0 if the platform refused.
 Handle createWindow(Handle parent, std::string_view title, std::int32_t x, std::int32_t y,
                     std::int32_t width, std::int32_t height, std::uint32_t style,
                     std::uint32_t exStyle);
@@ -162,7 +169,8 @@ void releaseFont(int font);
 // Delivers WM_INITDIALOG (wParam = window) and WM_SIZE to the callback while
 // the window is hidden, then shows it and runs a modal loop serving every
 // window until it is gone. Loops nest freely; an idle loop blocks. Returns
-// the result given to endWindow, or 0.
+// the result given to endWindow, or 0. Without a callback it shows nothing
+// and returns 0.
 std::int32_t showModal(Handle window, WindowCallback callback);
 
 // Stores the result, sends WM_CLOSE, then destroys the window: the callback
@@ -250,7 +258,8 @@ void initCommonControls(std::uint32_t classes);
 
 // Everything a process needs before it can use the layer (the toolkit's
 // application object, COM, common controls, the measuring font). Tests make
-// one; runProgram makes its own.
+// one; runProgram makes its own. A session made while another is alive
+// shares it and gives nothing back when it ends.
 class Session {
  public:
   Session();

@@ -880,4 +880,59 @@ TEST_F(DialogLayer, OperationsOnMissingWindowsAndControlsDoNothing) {
   EXPECT_EQ(0u, controlHandle(0, 150));
 }
 
+// A control is not a window: as a parent, or as the window a call names, it
+// is refused the same way on every backend.
+TEST_F(DialogLayer, AControlIsNeverTakenForAWindow) {
+  const Handle window = makeWindow("Ventana");
+  addControl(window, 160, "Nombre", 5, 5, 60, 10, 0, 0, kKindLabel);
+  addControl(window, 161, "", 5, 20, 60, 14, 0, 0, kKindTextBox);
+  addControl(window, 162, "", 5, 40, 60, 14, 0, 0, kKindTextBox);
+  const Handle box = controlHandle(window, 161);
+  Handle child = 1;
+  bool childExists = true;
+  std::string title, boxText;
+  run(window, {[&] {
+        child = createWindow(box, "Hija", kDefaultPosition, kDefaultPosition, 50, 30, 0, 0);
+        childExists = windowExists(box);
+        addControl(box, 163, "x", 1, 1, 10, 10, 0, 0, kKindLabel);
+        title = getControlText(window);
+        boxText = getControlText(box);
+      }});
+  EXPECT_EQ(0u, child) << "a window's parent is 0 or a window of the layer";
+  EXPECT_FALSE(childExists);
+  EXPECT_EQ(0u, controlHandle(box, 163));
+  EXPECT_EQ("Ventana", title) << "a window's text is its title";
+  EXPECT_EQ("", boxText);
+}
+
+TEST_F(DialogLayer, ShowingWithoutACallbackShowsNothing) {
+  const Handle window = makeWindow();
+  EXPECT_EQ(0, showModal(window, nullptr));
+  EXPECT_TRUE(windowExists(window));
+  EXPECT_FALSE(dt::isWindowVisible(window));
+  EXPECT_TRUE(seen.empty());
+  endWindow(window, 0);
+  EXPECT_FALSE(windowExists(window));
+}
+
+// A session made inside another (runProgram called from a test, say) shares
+// it: ending it takes nothing from the windows and fonts in use.
+TEST_F(DialogLayer, ASessionInsideAnotherLeavesItsFontsInPlace) {
+  const Handle window = makeWindow();
+  addControl(window, 170, "Texto", 5, 5, 100, 20, 0, 0, kKindLabel);
+  const int font = createFont("MS Sans Serif", 20, 0, 0, 0, 0);
+  setControlFont(window, 170, font);
+  const dt::FontInfo before = dt::controlFont(controlHandle(window, 170));
+  { const Session inner; }
+  EXPECT_EQ(7, runProgram([] { return 7; }));
+  dt::FontInfo after{};
+  run(window, {[&] { after = dt::controlFont(controlHandle(window, 170)); }});
+  releaseFont(font);
+  EXPECT_EQ(400, before.weight);
+  EXPECT_GT(before.pixelHeight, 20);
+  EXPECT_EQ(before.family, after.family);
+  EXPECT_EQ(before.pixelHeight, after.pixelHeight);
+  EXPECT_EQ(before.weight, after.weight);
+}
+
 }  // namespace

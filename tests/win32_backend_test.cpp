@@ -137,7 +137,8 @@ TEST(Win32Menus, DisabledIsTheDisabledBitWithoutGrey) {
 }
 
 TEST(Win32Windows, RecordsFontsAndBrushesAreGivenBackWhenTheWindowGoes) {
-  auto& state = win32::backend();
+  auto& state = frontend::layer();
+  const auto& brushes = win32::backend().brushes;
   const std::size_t windowsBefore = state.registry.windows().size();
   const Handle window =
       createWindow(0, "Registro", kDefaultPosition, kDefaultPosition, 100, 60, 0, 0);
@@ -150,13 +151,13 @@ TEST(Win32Windows, RecordsFontsAndBrushesAreGivenBackWhenTheWindowGoes) {
   setControlColor(window, 11, rgb(1, 2, 3), rgb(10, 20, 30));
   setWindowIcon(window, "#200");
   EXPECT_EQ(2, state.fonts.find(font)->useCount);
-  EXPECT_EQ(1u, state.brushes.size()) << "one brush per background colour";
+  EXPECT_EQ(1u, brushes.size()) << "one brush per background colour";
   runThen(window, [] {});
   EXPECT_EQ(windowsBefore, state.registry.windows().size());
   EXPECT_EQ(0, state.fonts.find(font)->useCount);
-  EXPECT_TRUE(state.brushes.empty());
+  EXPECT_TRUE(brushes.empty());
   releaseFont(font);
-  EXPECT_EQ(0u, state.fonts.find(font)->platformFont);
+  EXPECT_EQ(nullptr, state.fonts.find(font)->platform);
 }
 
 TEST(Win32Windows, AWindowWithAParentDisablesItWhileShown) {

@@ -1,6 +1,7 @@
 // Platform-free part of the dialog layer: style rules, dialog-unit
-// arithmetic, font interning and the window and control records. Both
-// backends build on it; it includes no toolkit header.
+// arithmetic, font interning and the window and control records. The front
+// end keeps the records; the backends read them. It includes no toolkit
+// header.
 #pragma once
 
 #include <cstdint>
@@ -76,6 +77,11 @@ int fontHeightPixels(float points, int pixelsPerInchY);
 
 // --- Fonts ------------------------------------------------------------------
 
+// The backend's own font for a layer font. Declared here, defined by each
+// backend, which makes it on the font's first use; the font record owns it.
+struct PlatformFont;
+using PlatformFontPtr = std::unique_ptr<PlatformFont, void (*)(PlatformFont*)>;
+
 struct FontRecord {
   int number = 0;
   std::string face;  // at most 31 characters
@@ -89,7 +95,7 @@ struct FontRecord {
   std::uint8_t pitchAndFamily = 0;
   std::int32_t escapement = 0;
   int useCount = 0;
-  std::uintptr_t platformFont = 0;  // made on first use, owned by the backend
+  PlatformFontPtr platform{nullptr, nullptr};  // made on first use, kept until released
 
   bool builtIn() const { return number <= 3; }
   // Points as the platform is asked for them (negative for cell height).
@@ -129,16 +135,14 @@ struct ControlRecord {
   int kind = 0;
   std::uint32_t style = 0;
   std::uint32_t exStyle = 0;
-  int font = 0;                    // layer font set on it; 0 before the first
-  std::uintptr_t initialFont = 0;  // the font it had before, put back on release
-  Colour textColour = -1;          // -1: not set
-  Colour backgroundColour = -1;    // -1: not set
-  std::uintptr_t brush = 0;        // backend's shared brush for the background
-  bool invalid = false;            // marked as holding an entry that is not valid
+  int font = 0;                  // layer font set on it; 0 before the first
+  Colour textColour = -1;        // -1: not set
+  Colour backgroundColour = -1;  // -1: not set
+  bool invalid = false;          // marked as holding an entry that is not valid
 };
 
-// The backend's own state of one window: its platform objects and its loop
-// and ending state. Declared here, defined by each backend, which makes it
+// The backend's own state of one window: its platform objects and its
+// modal loop. Declared here, defined by each backend, which makes it
 // with the window; the window record owns it.
 struct PlatformWindow;
 using PlatformWindowPtr = std::unique_ptr<PlatformWindow, void (*)(PlatformWindow*)>;
@@ -151,6 +155,7 @@ struct WindowRecord {
   int showState = 5;
   WindowCallback callback = nullptr;             // attached by showModal
   std::int32_t* result = nullptr;                // where endWindow stores the result
+  bool ending = false;                           // inside endWindow, not to be re-entered
   PlatformWindowPtr platform{nullptr, nullptr};  // set by the backend when it makes the window
   std::vector<ControlRecord> controls;           // in creation order
 

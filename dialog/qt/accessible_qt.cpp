@@ -15,7 +15,7 @@ namespace {
 // frame or is a pop-up, a frame otherwise (the main window). Without this Qt
 // reports a plain top-level widget as a filler.
 QAccessible::Role roleOf(const Window& window) {
-  const core::WindowRecord* record = backend().registry.find(window.handle());
+  const core::WindowRecord* record = frontend::findWindow(window.handle());
   const std::uint32_t style = record ? record->style : 0;
   return (style & (kWsPopup | kDsModalFrame)) ? QAccessible::Dialog : QAccessible::Window;
 }
@@ -37,27 +37,22 @@ void installAccessibility() {
 
 }  // namespace dialog::qt
 
-namespace dialog {
+namespace dialog::driver {
 
 using namespace qt;
 
-void setControlLabel(Handle window, std::uint16_t controlId, std::uint16_t labelId) {
-  auto* label = qobject_cast<QLabel*>(controlOf(controlHandle(window, labelId)));
-  QWidget* control = controlOf(controlHandle(window, controlId));
-  if (!label || !control || control == label) return;
-  label->setBuddy(control);
-  control->setAccessibleName(label->text());
+void setControlLabel(const core::ControlRecord& control, const core::ControlRecord& label) {
+  QWidget* widget = controlOf(control.handle);
+  auto* text = static_cast<QLabel*>(controlOf(label.handle));
+  text->setBuddy(widget);
+  widget->setAccessibleName(text->text());
 }
 
-void setControlInvalid(Handle window, std::uint16_t id, bool invalid,
-                       std::string_view description) {
-  core::WindowRecord* record = backend().registry.find(window);
-  core::ControlRecord* control = record ? record->control(id) : nullptr;
-  if (!control || control->kind != kKindTextBox) return;
-  control->invalid = invalid;
+void setControlInvalid(const core::ControlRecord& control, std::string_view description) {
   // Qt's AT-SPI bridge has no invalid-entry state to set; the description is
   // what a screen reader reads out after the name. Qt announces the change.
-  controlOf(control->handle)->setAccessibleDescription(invalid ? toQt(description) : QString());
+  controlOf(control.handle)
+      ->setAccessibleDescription(control.invalid ? toQt(description) : QString());
 }
 
-}  // namespace dialog
+}  // namespace dialog::driver

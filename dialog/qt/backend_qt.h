@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "dialog/core/core.h"
-#include "dialog/dialog.h"
+#include "dialog/backend.h"
 
 class QAction;
 class QApplication;
@@ -23,10 +22,12 @@ namespace dialog::core {
 
 // What the Qt backend keeps of each window besides its widget.
 struct PlatformWindow {
-  // Set while the window ends, so that the window manager's close is ignored.
-  bool ending = false;
   // The modal loop showing this window, if any.
   QEventLoop* loop = nullptr;
+};
+
+struct PlatformFont {
+  QFont font;
 };
 
 }  // namespace dialog::core
@@ -77,11 +78,10 @@ struct Menu {
   Handle owner() const;
 };
 
-// Everything the backend keeps, reached through backend().
+// Everything the backend keeps, reached through backend(); the records are
+// the front end's (frontend::layer()).
 struct Backend {
   QApplication* app = nullptr;
-  core::Registry registry;
-  core::FontTable fonts;
   core::BaseUnits units{7, 12};
   int pixelsPerInch = 96;
   QFont measuringFont;
@@ -108,13 +108,11 @@ Menu* menuOf(MenuHandle menu);
 // Forgets the menus of a window that is going.
 void releaseMenus(Handle window);
 
-// Sends an event to a window's callback, if it has one attached.
-std::intptr_t deliver(Handle window, std::uint32_t event, WParam wParam, LParam lParam);
 // Sends WM_COMMAND from a control or menu to the window's callback.
 void sendCommand(Handle window, std::uint16_t id, std::uint16_t code, Handle from);
 
-// The window system's close command on a window: WM_SYSCOMMAND to the
-// callback, then, unless handled, endWindow with result 0.
+// The window system's close command on a window (Alt+F4, the window
+// manager's close).
 void closeCommand(Handle window);
 
 // Tells the program's windows about an activation change, old window first.
@@ -132,9 +130,6 @@ QFont makeFont(const core::FontRecord& record);
 // Text conversions at the layer's boundary: UTF-8 with CR LF outside.
 QString toQt(std::string_view text);
 std::string fromQt(const QString& text);
-
-// The window's controls: release their font uses (the window is going).
-void releaseControls(core::WindowRecord& record);
 
 // Installs the event filter that gives keys their dialog meaning.
 void installKeyHandling();

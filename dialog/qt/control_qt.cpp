@@ -172,7 +172,7 @@ QColor toColor(Colour colour) {
 }
 
 // Applies a control's colours to its palette, for every colour group.
-void applyColours(QWidget* widget, const core::ControlRecord& record) {
+void setPalette(QWidget* widget, const core::ControlRecord& record) {
   QPalette palette = widget->parentWidget() ? widget->parentWidget()->palette() : QPalette();
   const bool editable = record.kind == kKindTextBox;
   const QPalette::ColorRole textRole = editable ? QPalette::Text : QPalette::WindowText;
@@ -261,7 +261,7 @@ class KeyHandling : public QObject {
     // Handle each key once, at the first of our controls (or the window)
     // that receives it.
     const Handle receiver = reinterpret_cast<Handle>(widget);
-    if (widget != window && !backend().registry.find(window->handle())->controlByHandle(receiver))
+    if (widget != window && !frontend::findWindow(window->handle())->controlByHandle(receiver))
       return false;
 
     const auto* key = static_cast<QKeyEvent*>(event);
@@ -299,8 +299,7 @@ class KeyHandling : public QObject {
       case Qt::Key_Return:
       case Qt::Key_Enter: {
         if (dynamic_cast<TextArea*>(widget)) {
-          const core::ControlRecord* record =
-              backend().registry.find(handle)->controlByHandle(from);
+          const core::ControlRecord* record = frontend::findControl(from);
           if (record && (record->style & kEsWantReturn)) return false;
         }
         if (auto* button = qobject_cast<QPushButton*>(widget)) {
@@ -326,7 +325,7 @@ class KeyHandling : public QObject {
 }  // namespace
 
 QWidget* controlOf(Handle control) {
-  if (!backend().registry.ownerOf(control)) return nullptr;
+  if (!frontend::findControl(control)) return nullptr;
   return reinterpret_cast<QWidget*>(control);
 }
 
@@ -353,10 +352,6 @@ std::string fromQt(const QString& text) {
   return core::toCrLf(std::string_view(utf8.constData(), static_cast<std::size_t>(utf8.size())));
 }
 
-void releaseControls(core::WindowRecord& record) {
-  for (auto& control : record.controls) backend().fonts.release(control);
-}
-
 void installKeyHandling() {
   QApplication* app = backend().app;
   app->installEventFilter(new KeyHandling(app));
@@ -364,121 +359,100 @@ void installKeyHandling() {
 
 }  // namespace dialog::qt
 
-namespace dialog {
+namespace dialog::driver {
 
 using namespace qt;
 
-void addControl(Handle window, std::uint16_t id, std::string_view text, std::int32_t x,
-                std::int32_t y, std::int32_t width, std::int32_t height, std::uint32_t style,
-                std::uint32_t exStyle, int kind) {
-  Window* w = windowOf(window);
-  if (!w || !core::knownKind(kind)) return;
-  const core::ControlStyle applied = core::controlStyle(kind, style, exStyle);
-  QWidget* control = makeControl(w->clientArea(), kind, applied.style, toQt(text));
+Handle addControl(core::WindowRecord& window, const core::ControlRecord& record,
+                  std::string_view text, std::int32_t x, std::int32_t y, std::int32_t width,
+                  std::int32_t height) {
+  Window* w = windowOf(window.handle);
+  QWidget* control = makeControl(w->clientArea(), record.kind, record.style, toQt(text));
   const core::PixelRect rect = core::toPixels(backend().units, x, y, width, height);
   control->setGeometry(rect.left, rect.top, rect.width, rect.height);
   control->setFont(w->font());
 
-  const bool edge = (applied.style & kWsBorder) || (applied.exStyle & kWsExClientEdge);
+  const bool edge = (record.style & kWsBorder) || (record.exStyle & kWsExClientEdge);
   if (auto* box = qobject_cast<QLineEdit*>(control)) box->setFrame(edge);
   if (auto* area = qobject_cast<QPlainTextEdit*>(control))
     area->setFrameShape(edge ? QFrame::StyledPanel : QFrame::NoFrame);
-  if (kind == kKindTextBox || kind == kKindButton)
-    control->setFocusPolicy((applied.style & kWsTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
-  control->setEnabled(!(applied.style & kWsDisabled));
-  control->setVisible(applied.style & kWsVisible);
-  if (kind == kKindFrame) control->lower();
-
-  core::ControlRecord& record = backend().registry.find(window)->controls.emplace_back();
-  record.handle = reinterpret_cast<Handle>(control);
-  record.id = id;
-  record.kind = kind;
-  record.style = applied.style;
-  record.exStyle = applied.exStyle;
+  if (record.kind == kKindTextBox || record.kind == kKindButton)
+    control->setFocusPolicy((record.style & kWsTabStop) ? Qt::StrongFocus : Qt::ClickFocus);
+  control->setEnabled(!(record.style & kWsDisabled));
+  control->setVisible(record.style & kWsVisible);
+  if (record.kind == kKindFrame) control->lower();
 
   // Notifications, as the Win32 controls send them.
-  const Handle from = record.handle;
+  const Handle owner = window.handle;
+  const Handle from = reinterpret_cast<Handle>(control);
+  const std::uint16_t id = record.id;
   if (auto* button = qobject_cast<QPushButton*>(control)) {
     QObject::connect(button, &QPushButton::clicked,
-                     [window, id, from] { sendCommand(window, id, kBnClicked, from); });
+                     [owner, id, from] { sendCommand(owner, id, kBnClicked, from); });
   } else if (auto* box = qobject_cast<QLineEdit*>(control)) {
     QObject::connect(box, &QLineEdit::textChanged,
-                     [window, id, from] { sendCommand(window, id, kEnChange, from); });
+                     [owner, id, from] { sendCommand(owner, id, kEnChange, from); });
   } else if (auto* area = qobject_cast<QPlainTextEdit*>(control)) {
     QObject::connect(area, &QPlainTextEdit::textChanged,
-                     [window, id, from] { sendCommand(window, id, kEnChange, from); });
+                     [owner, id, from] { sendCommand(owner, id, kEnChange, from); });
   }
+  return from;
 }
 
-Handle controlHandle(Handle window, std::uint16_t id) {
-  return backend().registry.controlHandle(window, id);
-}
-
-std::string getControlText(Handle control) {
-  if (QWidget* widget = controlOf(control)) {
-    if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return fromQt(area->toPlainText());
-    if (auto* box = qobject_cast<QLineEdit*>(widget)) return fromQt(box->text());
-    if (auto* label = qobject_cast<QLabel*>(widget)) return fromQt(label->text());
-    if (auto* button = qobject_cast<QPushButton*>(widget)) return fromQt(button->text());
-    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return fromQt(frame->title());
-  }
-  if (Window* window = windowOf(control)) return fromQt(window->windowTitle());
+std::string controlText(const core::ControlRecord& record) {
+  QWidget* widget = controlOf(record.handle);
+  if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return fromQt(area->toPlainText());
+  if (auto* box = qobject_cast<QLineEdit*>(widget)) return fromQt(box->text());
+  if (auto* label = qobject_cast<QLabel*>(widget)) return fromQt(label->text());
+  if (auto* button = qobject_cast<QPushButton*>(widget)) return fromQt(button->text());
+  if (auto* frame = qobject_cast<QGroupBox*>(widget)) return fromQt(frame->title());
   return {};
 }
 
-void setControlText(Handle control, std::string_view text) {
+std::string windowTitle(Handle window) {
+  return fromQt(windowOf(window)->windowTitle());
+}
+
+void setControlText(const core::ControlRecord& record, std::string_view text) {
   const QString value = toQt(text);
-  if (QWidget* widget = controlOf(control)) {
-    if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return area->setPlainText(value);
-    if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->setText(value);
-    if (auto* label = qobject_cast<QLabel*>(widget)) {
-      // The control it names is announced by its new text.
-      if (QWidget* named = label->buddy()) named->setAccessibleName(value);
-      return label->setText(value);
-    }
-    if (auto* button = qobject_cast<QPushButton*>(widget)) return button->setText(value);
-    if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->setTitle(value);
+  QWidget* widget = controlOf(record.handle);
+  if (auto* area = qobject_cast<QPlainTextEdit*>(widget)) return area->setPlainText(value);
+  if (auto* box = qobject_cast<QLineEdit*>(widget)) return box->setText(value);
+  if (auto* label = qobject_cast<QLabel*>(widget)) {
+    // The control it names is announced by its new text.
+    if (QWidget* named = label->buddy()) named->setAccessibleName(value);
+    return label->setText(value);
   }
-  if (Window* window = windowOf(control)) window->setWindowTitle(value);
+  if (auto* button = qobject_cast<QPushButton*>(widget)) return button->setText(value);
+  if (auto* frame = qobject_cast<QGroupBox*>(widget)) return frame->setTitle(value);
 }
 
-void setControlColor(Handle window, std::uint16_t id, Colour text, Colour background) {
-  core::WindowRecord* record = backend().registry.find(window);
-  core::ControlRecord* control = record ? record->control(id) : nullptr;
-  if (!control) return;
-  control->textColour = core::maskedColour(text);
-  control->backgroundColour = core::maskedColour(background);
-  applyColours(controlOf(control->handle), *control);
+void setWindowTitle(Handle window, std::string_view text) {
+  windowOf(window)->setWindowTitle(toQt(text));
 }
 
-void redrawControl(Handle control) {
-  if (QWidget* widget = controlOf(control)) {
-    widget->update();
-    widget->repaint();
-  }
+bool makeBackground(Colour /*colour*/) {
+  return true;  // Qt paints backgrounds from the palette: nothing to make
 }
 
-int createFont(std::string_view face, float points, std::uint32_t styleBits, std::uint8_t charset,
-               std::uint8_t pitchAndFamily, std::int32_t escapement) {
-  return backend().fonts.intern(face, points, styleBits, charset, pitchAndFamily, escapement);
+void deleteBackground(Colour /*colour*/) {}
+
+void applyColours(const core::ControlRecord& record) {
+  setPalette(controlOf(record.handle), record);
 }
 
-void setControlFont(Handle window, std::uint16_t id, int font) {
-  core::WindowRecord* record = backend().registry.find(window);
-  core::ControlRecord* control = record ? record->control(id) : nullptr;
-  core::FontRecord* wanted = backend().fonts.find(font);
-  if (!control || !wanted) return;
-  if (!wanted->platformFont)
-    wanted->platformFont = reinterpret_cast<std::uintptr_t>(new QFont(makeFont(*wanted)));
-  controlOf(control->handle)->setFont(*reinterpret_cast<QFont*>(wanted->platformFont));
-  backend().fonts.use(*control, *wanted);
+void redrawControl(const core::ControlRecord& record) {
+  QWidget* widget = controlOf(record.handle);
+  widget->update();
+  widget->repaint();
 }
 
-void releaseFont(int font) {
-  core::FontRecord* record = backend().fonts.find(font);
-  if (!record || !core::FontTable::releasable(*record)) return;
-  delete reinterpret_cast<QFont*>(record->platformFont);
-  record->platformFont = 0;
+core::PlatformFontPtr makeFont(const core::FontRecord& font) {
+  return {new core::PlatformFont{qt::makeFont(font)}, [](core::PlatformFont* p) { delete p; }};
 }
 
-}  // namespace dialog
+void setControlFont(const core::ControlRecord& control, const core::PlatformFont& font) {
+  controlOf(control.handle)->setFont(font.font);
+}
+
+}  // namespace dialog::driver

@@ -64,16 +64,12 @@ void releaseMenus(Handle window) {
 
 }  // namespace dialog::qt
 
-namespace dialog {
+namespace dialog::driver {
 
 using namespace qt;
 
-MenuHandle createMenuBar() {
-  return newMenu(true)->handle();
-}
-
-MenuHandle createPopupMenu() {
-  return newMenu(false)->handle();
+MenuHandle createMenu(bool bar) {
+  return newMenu(bar)->handle();
 }
 
 void appendMenuItem(MenuHandle menuHandle, std::string_view text, MenuHandle popupHandle,
@@ -118,11 +114,10 @@ void appendMenuItem(MenuHandle menuHandle, std::string_view text, MenuHandle pop
 }
 
 void attachMenu(Handle window, MenuHandle bar) {
-  Window* w = windowOf(window);
   Menu* menu = menuOf(bar);
-  if (!w || !menu || !menu->bar) return;
+  if (!menu || !menu->bar) return;
   menu->window = window;
-  w->setMenuBar(menu->barWidget);
+  windowOf(window)->setMenuBar(menu->barWidget);
 }
 
 void setMenuItemState(MenuHandle menuHandle, std::uint32_t entry, std::uint32_t state,
@@ -145,7 +140,6 @@ int showMessageBox(std::string_view text, std::string_view title, std::uint32_t 
   QMessageBox box(QMessageBox::NoIcon, toQt(title), toQt(text), QMessageBox::Ok, nullptr);
   box.setWindowModality(Qt::NonModal);
   box.button(QMessageBox::Ok)->setIcon(QIcon());
-  const Handle activeBefore = backend().activeWindow;
 
   QEventLoop loop;
   QObject::connect(&box, &QMessageBox::finished, &loop, [&loop] { loop.exit(0); });
@@ -155,8 +149,7 @@ int showMessageBox(std::string_view text, std::string_view title, std::uint32_t 
   box.activateWindow();
   loop.exec();
   box.hide();
-  reactivate(activeBefore);
   return kIdOk;
 }
 
-}  // namespace dialog
+}  // namespace dialog::driver

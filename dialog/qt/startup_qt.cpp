@@ -1,6 +1,5 @@
 // Start-up services of the Qt backend: the application object, the
-// measuring font and its base units, activation tracking, and the
-// process frame around the program's entry. Linux side.
+// measuring font and its base units, and activation tracking. Linux side.
 #include <QApplication>
 #include <QFontMetrics>
 #include <QWindow>
@@ -39,7 +38,9 @@ constexpr char kMeasureLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqr
 void measure(Backend& b) {
   // Every window declares "MS Sans Serif" 8 pt in weight 700; its stand-in
   // gives the base units all windows are laid out in.
-  core::FontRecord declared = *b.fonts.find(1);
+  core::FontRecord declared;
+  declared.face = frontend::layer().fonts.find(1)->face;
+  declared.points = frontend::layer().fonts.find(1)->points;
   declared.weight = 700;
   b.measuringFont = makeFont(declared);
   const QFontMetrics metrics(b.measuringFont);
@@ -53,7 +54,7 @@ void trackActivation() {
   QObject::connect(backend().app, &QGuiApplication::focusWindowChanged, [](QWindow* window) {
     if (window && window->type() == Qt::Popup) return;
     Handle now = 0;
-    for (const auto& record : backend().registry.windows()) {
+    for (const auto& record : frontend::layer().registry.windows()) {
       auto* w = reinterpret_cast<Window*>(record->handle);
       if (window && w->windowHandle() == window) now = record->handle;
     }
@@ -77,11 +78,16 @@ Backend& backend() {
 
 }  // namespace dialog::qt
 
-namespace dialog {
+namespace dialog::driver {
 
 using namespace qt;
 
-Session::Session() {
+bool platformSupported() {
+  // A display that cannot be reached is found when the session starts.
+  return true;
+}
+
+void startSession() {
   current = new Backend;
   qInstallMessageHandler(startupMessages);
   starting = true;
@@ -98,26 +104,14 @@ Session::Session() {
   trackActivation();
 }
 
-Session::~Session() {
-  // Fonts still made when the session ends (one a window still showed when
-  // it was released) go with it.
-  for (int number = 1; number <= static_cast<int>(current->fonts.size()); ++number) {
-    core::FontRecord* font = current->fonts.find(number);
-    delete reinterpret_cast<QFont*>(font->platformFont);
-    font->platformFont = 0;
-  }
+void endSession() {
   delete current->app;
   delete current;
   current = nullptr;
-}
-
-int runProgram(int (*entry)()) {
-  Session session;
-  return entry();
 }
 
 void initCommonControls(std::uint32_t /*classes*/) {
   // Qt's widgets are always there.
 }
 
-}  // namespace dialog
+}  // namespace dialog::driver

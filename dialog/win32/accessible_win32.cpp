@@ -3,25 +3,13 @@
 // that is not valid. Windows side of the boundary.
 #include "dialog/win32/backend_win32.h"
 
-namespace dialog {
+namespace dialog::driver {
 
 using namespace win32;
 
-namespace {
-
-core::ControlRecord* findControl(Handle window, std::uint16_t id) {
-  core::WindowRecord* record = backend().registry.find(window);
-  return record ? record->control(id) : nullptr;
-}
-
-}  // namespace
-
-void setControlLabel(Handle window, std::uint16_t controlId, std::uint16_t labelId) {
-  const core::ControlRecord* label = findControl(window, labelId);
-  const core::ControlRecord* control = findControl(window, controlId);
-  if (!label || !control || label == control) return;
-  HWND labelWindow = toHwnd(label->handle);
-  HWND controlWindow = toHwnd(control->handle);
+void setControlLabel(const core::ControlRecord& control, const core::ControlRecord& label) {
+  HWND labelWindow = toHwnd(label.handle);
+  HWND controlWindow = toHwnd(control.handle);
   HWND before = GetWindow(controlWindow, GW_HWNDPREV);
   if (before == labelWindow) return;
   // Only the label moves: the focusable controls keep their order among
@@ -30,10 +18,9 @@ void setControlLabel(Handle window, std::uint16_t controlId, std::uint16_t label
                SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
 }
 
-void setControlInvalid(Handle window, std::uint16_t id, bool invalid,
-                       std::string_view /*description*/) {
-  // Kept for the record only: MSAA has no invalid-entry state to report.
-  if (core::ControlRecord* control = findControl(window, id)) control->invalid = invalid;
+void setControlInvalid(const core::ControlRecord& /*control*/, std::string_view /*description*/) {
+  // The mark stays in the record only: MSAA has no invalid-entry state to
+  // report, and the program tells every user in words as well.
 }
 
-}  // namespace dialog
+}  // namespace dialog::driver

@@ -19,32 +19,50 @@
 #include <string_view>
 #include <vector>
 
-#include "dialog/core/core.h"
-#include "dialog/dialog.h"
+#include "dialog/backend.h"
 
 namespace dialog::core {
 
 // What the Win32 backend keeps of each window besides its HWND.
 struct PlatformWindow {
+  PlatformWindow() = default;
+  PlatformWindow(const PlatformWindow&) = delete;
+  PlatformWindow& operator=(const PlatformWindow&) = delete;
+  ~PlatformWindow() {
+    if (bigIcon) DestroyIcon(bigIcon);
+    if (smallIcon) DestroyIcon(smallIcon);
+  }
+
   HICON bigIcon = nullptr;  // set by setWindowIcon, destroyed with the window
   HICON smallIcon = nullptr;
-  bool ending = false;  // inside endWindow, so that it is not re-entered
+  // The font every control starts with (the window's own), put back on a
+  // control that still shows a layer font when the window goes.
+  HFONT initialFont = nullptr;
+};
+
+struct PlatformFont {
+  explicit PlatformFont(HFONT made) : font(made) {}
+  PlatformFont(const PlatformFont&) = delete;
+  PlatformFont& operator=(const PlatformFont&) = delete;
+  ~PlatformFont() { DeleteObject(font); }
+
+  HFONT font;
 };
 
 }  // namespace dialog::core
 
 namespace dialog::win32 {
 
-// All state of the backend, in one place.
+// All state of the backend, in one place; the records are the front end's
+// (frontend::layer()).
 struct Backend {
-  core::Registry registry;
-  core::FontTable fonts;
-  core::SharedColours colours;
   struct Brush {
     Colour colour;
     HBRUSH brush;
   };
-  std::vector<Brush> brushes;      // one per background colour in use
+  std::vector<Brush> brushes;  // one per background colour in use
+  // The brush that paints a background colour in use, or nullptr.
+  HBRUSH brushFor(Colour colour) const;
   std::vector<HWND> modalWindows;  // windows whose modal loop runs, innermost last
   HWND activeWindow = nullptr;     // the layer's window that was last activated
   int loopDepth = 0;               // modal loops and message boxes running now
@@ -69,13 +87,11 @@ std::string narrow(std::wstring_view utf16);
 HWND createTemplateWindow(HWND parent, DWORD style, DWORD exStyle, std::int32_t x, std::int32_t y,
                           std::int32_t width, std::int32_t height, DLGPROC proc);
 
+// True for a window that exists, is shown and takes input.
+bool usableWindow(HWND window);
+
 // Handles every event that is pending now, exactly as the innermost modal
 // loop would (dialog keyboard handling included), without waiting.
 void processPendingEvents();
-
-// Platform fonts of the built-in fonts, made at start and deleted at the end.
-void makeBuiltInFonts();
-// Deletes every platform font and brush the layer still holds.
-void releasePlatformObjects();
 
 }  // namespace dialog::win32

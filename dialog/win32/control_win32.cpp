@@ -4,7 +4,7 @@
 
 #include "dialog/win32/backend_win32.h"
 
-namespace dialog {
+namespace dialog::driver {
 
 using namespace win32;
 
@@ -24,23 +24,41 @@ const wchar_t* className(int kind) {
   }
 }
 
-struct ControlLookup {
-  core::WindowRecord* window = nullptr;
-  core::ControlRecord* control = nullptr;
-};
-
-ControlLookup findControl(Handle window, std::uint16_t id) {
-  core::WindowRecord* record = backend().registry.find(window);
-  if (!record) return {};
-  return {record, record->control(id)};
+std::string textOf(HWND hwnd) {
+  const int length = GetWindowTextLengthW(hwnd);
+  if (length <= 0) return {};
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
+  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
+  return narrow(text);
 }
 
-core::ControlRecord* findControlByHandle(Handle control) {
-  core::WindowRecord* owner = backend().registry.ownerOf(control);
-  return owner ? owner->controlByHandle(control) : nullptr;
+}  // namespace
+
+Handle addControl(core::WindowRecord& window, const core::ControlRecord& control,
+                  std::string_view text, std::int32_t x, std::int32_t y, std::int32_t width,
+                  std::int32_t height) {
+  // Edge by edge: the left and right edges (and top and bottom) are each
+  // converted, so neighbouring controls meet without gaps or overlaps.
+  HWND hwnd = toHwnd(window.handle);
+  RECT box{x, y, x + width, y + height};
+  MapDialogRect(hwnd, &box);
+  HWND made =
+      CreateWindowExW(control.exStyle, className(control.kind), widen(text).c_str(), control.style,
+                      box.left, box.top, box.right - box.left, box.bottom - box.top, hwnd,
+                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(control.id)),
+                      GetModuleHandleW(nullptr), nullptr);
+  if (!made) return 0;
+  SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(window.platform->initialFont), TRUE);
+  // An edit control takes 32,767 typed or pasted characters (30,000 under
+  // Wine) and silently drops the rest; 0 lifts a multi-line box's limit to
+  // the largest there is. A single-line box keeps its own: its width.
+  if (control.kind == kKindTextBox && (control.style & ES_MULTILINE))
+    SendMessageW(made, EM_SETLIMITTEXT, 0, 0);
+  return toHandle(made);
 }
 
-HFONT makeFont(const core::FontRecord& font) {
+core::PlatformFontPtr makeFont(const core::FontRecord& font) {
   HDC screen = GetDC(nullptr);
   const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
@@ -56,170 +74,64 @@ HFONT makeFont(const core::FontRecord& font) {
   description.lfOrientation = font.escapement;
   const std::wstring face = widen(font.face);
   face.copy(description.lfFaceName, LF_FACESIZE - 1);
-  return CreateFontIndirectW(&description);
+  HFONT made = CreateFontIndirectW(&description);
+  if (!made) return {nullptr, nullptr};
+  return {new core::PlatformFont(made), [](core::PlatformFont* p) { delete p; }};
 }
 
-}  // namespace
-
-namespace win32 {
-
-void makeBuiltInFonts() {
-  Backend& state = backend();
-  for (int number = 1; number <= 3; ++number) {
-    core::FontRecord* font = state.fonts.find(number);
-    if (font && !font->platformFont)
-      font->platformFont = reinterpret_cast<std::uintptr_t>(makeFont(*font));
-  }
+void setControlFont(const core::ControlRecord& control, const core::PlatformFont& font) {
+  SendMessageW(toHwnd(control.handle), WM_SETFONT, reinterpret_cast<WPARAM>(font.font), TRUE);
 }
 
-void releasePlatformObjects() {
-  Backend& state = backend();
-  for (int number = 1; number <= static_cast<int>(state.fonts.size()); ++number) {
-    core::FontRecord* font = state.fonts.find(number);
-    if (font->platformFont) DeleteObject(reinterpret_cast<HFONT>(font->platformFont));
-    font->platformFont = 0;
-  }
-  for (const Backend::Brush& brush : state.brushes) DeleteObject(brush.brush);
-  state.brushes.clear();
+std::string controlText(const core::ControlRecord& control) {
+  return textOf(toHwnd(control.handle));
 }
 
-}  // namespace win32
-
-void addControl(Handle window, std::uint16_t id, std::string_view text, std::int32_t x,
-                std::int32_t y, std::int32_t width, std::int32_t height, std::uint32_t style,
-                std::uint32_t exStyle, int kind) {
-  Backend& state = backend();
-  const wchar_t* windowClass = className(kind);
-  if (!state.registry.find(window) || !windowClass) return;
-  const core::ControlStyle applied = core::controlStyle(kind, style, exStyle);
-
-  // Edge by edge: the left and right edges (and top and bottom) are each
-  // converted, so neighbouring controls meet without gaps or overlaps.
-  HWND hwnd = toHwnd(window);
-  RECT box{x, y, x + width, y + height};
-  MapDialogRect(hwnd, &box);
-  HWND control = CreateWindowExW(applied.exStyle, windowClass, widen(text).c_str(), applied.style,
-                                 box.left, box.top, box.right - box.left, box.bottom - box.top,
-                                 hwnd, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
-  if (!control) return;
-  SendMessageW(control, WM_SETFONT, SendMessageW(hwnd, WM_GETFONT, 0, 0), TRUE);
-  // An edit control takes 32,767 typed or pasted characters (30,000 under
-  // Wine) and silently drops the rest; 0 lifts a multi-line box's limit to
-  // the largest there is. A single-line box keeps its own: its width.
-  if (kind == kKindTextBox && (applied.style & ES_MULTILINE))
-    SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
-
-  core::WindowRecord* record = state.registry.find(window);
-  if (!record) return;
-  core::ControlRecord entry;
-  entry.handle = toHandle(control);
-  entry.id = id;
-  entry.kind = kind;
-  entry.style = applied.style;
-  entry.exStyle = applied.exStyle;
-  record->controls.push_back(entry);
+std::string windowTitle(Handle window) {
+  return textOf(toHwnd(window));
 }
 
-int createFont(std::string_view face, float points, std::uint32_t styleBits, std::uint8_t charset,
-               std::uint8_t pitchAndFamily, std::int32_t escapement) {
-  return backend().fonts.intern(face, points, styleBits, charset, pitchAndFamily, escapement);
-}
-
-void setControlFont(Handle window, std::uint16_t id, int font) {
-  Backend& state = backend();
-  core::ControlRecord* control = findControl(window, id).control;
-  core::FontRecord* record = state.fonts.find(font);
-  if (!control || !record) return;
-  if (!record->platformFont) {
-    HFONT made = makeFont(*record);
-    if (!made) return;
-    record->platformFont = reinterpret_cast<std::uintptr_t>(made);
-  }
-  HWND hwnd = toHwnd(control->handle);
-  if (control->font == 0)
-    control->initialFont = static_cast<std::uintptr_t>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
-  state.fonts.use(*control, *record);
-  SendMessageW(hwnd, WM_SETFONT, static_cast<WPARAM>(record->platformFont), TRUE);
-}
-
-void releaseFont(int font) {
-  core::FontRecord* record = backend().fonts.find(font);
-  if (!record || !core::FontTable::releasable(*record) || !record->platformFont) return;
-  DeleteObject(reinterpret_cast<HFONT>(record->platformFont));
-  record->platformFont = 0;
-}
-
-Handle controlHandle(Handle window, std::uint16_t id) {
-  return backend().registry.controlHandle(window, id);
-}
-
-std::string getControlText(Handle control) {
-  HWND hwnd = toHwnd(control);
-  if (!control || !IsWindow(hwnd)) return {};
-  const int length = GetWindowTextLengthW(hwnd);
-  if (length <= 0) return {};
-  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-  const int copied = GetWindowTextW(hwnd, text.data(), length + 1);
-  text.resize(static_cast<std::size_t>(std::max(copied, 0)));
-  return narrow(text);
-}
-
-void setControlText(Handle control, std::string_view text) {
-  HWND hwnd = toHwnd(control);
-  if (!control || !IsWindow(hwnd)) return;
+void setControlText(const core::ControlRecord& control, std::string_view text) {
+  HWND hwnd = toHwnd(control.handle);
   const std::wstring wide = widen(text);
   // Text the program places is not the user's typing: a lower-case box keeps
   // it as given (coded text may hold capitals that must survive).
-  const core::ControlRecord* record = findControlByHandle(control);
   const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
-  const bool unlower = record && record->kind == kKindTextBox && (style & ES_LOWERCASE);
+  const bool unlower = control.kind == kKindTextBox && (style & ES_LOWERCASE);
   if (unlower) SetWindowLongW(hwnd, GWL_STYLE, style & ~ES_LOWERCASE);
   SetWindowTextW(hwnd, wide.c_str());
   if (unlower) SetWindowLongW(hwnd, GWL_STYLE, style);
 }
 
-void setControlColor(Handle window, std::uint16_t id, Colour text, Colour background) {
-  Backend& state = backend();
-  core::ControlRecord* control = findControl(window, id).control;
-  if (!control) return;
-  text = core::maskedColour(text);
-  background = core::maskedColour(background);
-
-  HBRUSH brush = nullptr;
-  if (background >= 0) {
-    if (state.colours.acquire(background)) {
-      brush = CreateSolidBrush(static_cast<COLORREF>(background));
-      if (brush) {
-        state.brushes.push_back({background, brush});
-      } else {
-        state.colours.release(background);
-        background = -1;
-      }
-    } else {
-      for (const Backend::Brush& shared : state.brushes)
-        if (shared.colour == background) brush = shared.brush;
-    }
-  }
-  const Colour previous = control->backgroundColour;
-  control->textColour = text;
-  control->backgroundColour = background;
-  control->brush = reinterpret_cast<std::uintptr_t>(brush);
-  if (previous >= 0 && state.colours.release(previous)) {
-    auto it = std::find_if(state.brushes.begin(), state.brushes.end(),
-                           [previous](const Backend::Brush& b) { return b.colour == previous; });
-    if (it != state.brushes.end()) {
-      DeleteObject(it->brush);
-      state.brushes.erase(it);
-    }
-  }
+void setWindowTitle(Handle window, std::string_view text) {
+  SetWindowTextW(toHwnd(window), widen(text).c_str());
 }
 
-void redrawControl(Handle control) {
+bool makeBackground(Colour colour) {
+  HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(colour));
+  if (!brush) return false;
+  backend().brushes.push_back({colour, brush});
+  return true;
+}
+
+void deleteBackground(Colour colour) {
+  auto& brushes = backend().brushes;
+  auto it = std::find_if(brushes.begin(), brushes.end(),
+                         [colour](const Backend::Brush& b) { return b.colour == colour; });
+  if (it == brushes.end()) return;
+  DeleteObject(it->brush);
+  brushes.erase(it);
+}
+
+void applyColours(const core::ControlRecord& /*control*/) {
+  // The window procedure answers the control's colour request from its
+  // record at the next paint.
+}
+
+void redrawControl(const core::ControlRecord& control) {
   constexpr UINT kRedrawNow = RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW;
   static_assert(kRedrawNow == 0x185);
-  if (!control) return;
-  RedrawWindow(toHwnd(control), nullptr, nullptr, kRedrawNow);
+  RedrawWindow(toHwnd(control.handle), nullptr, nullptr, kRedrawNow);
 }
 
-}  // namespace dialog
+}  // namespace dialog::driver

@@ -2,7 +2,7 @@
 // entries, and the ownerless message box. Windows side of the boundary.
 #include "dialog/win32/backend_win32.h"
 
-namespace dialog {
+namespace dialog::driver {
 
 using namespace win32;
 
@@ -15,24 +15,15 @@ HMENU toMenu(MenuHandle menu) {
 constexpr UINT kInsertMask = MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_TYPE | MIIM_DATA;
 static_assert(kInsertMask == 0x37);
 
-bool usableWindow(HWND window) {
-  return window && IsWindow(window) && IsWindowVisible(window) && IsWindowEnabled(window);
-}
-
 }  // namespace
 
-MenuHandle createMenuBar() {
-  return reinterpret_cast<MenuHandle>(CreateMenu());
-}
-
-MenuHandle createPopupMenu() {
-  return reinterpret_cast<MenuHandle>(CreatePopupMenu());
+MenuHandle createMenu(bool bar) {
+  return reinterpret_cast<MenuHandle>(bar ? CreateMenu() : CreatePopupMenu());
 }
 
 void appendMenuItem(MenuHandle menu, std::string_view text, MenuHandle popup,
                     std::uint16_t commandId, std::uint32_t state, std::int32_t position,
                     std::uint32_t mode) {
-  if (!menu) return;
   std::wstring wide;
   MENUITEMINFOW item{};
   item.cbSize = sizeof item;
@@ -58,13 +49,11 @@ void appendMenuItem(MenuHandle menu, std::string_view text, MenuHandle popup,
 }
 
 void attachMenu(Handle window, MenuHandle bar) {
-  if (!backend().registry.find(window)) return;
   SetMenu(toHwnd(window), toMenu(bar));
 }
 
 void setMenuItemState(MenuHandle menu, std::uint32_t entry, std::uint32_t state,
                       std::uint32_t mode) {
-  if (!menu) return;
   MENUITEMINFOW item{};
   item.cbSize = sizeof item;
   item.fMask = MIIM_STATE;
@@ -80,17 +69,10 @@ void setMenuItemState(MenuHandle menu, std::uint32_t entry, std::uint32_t state,
 
 int showMessageBox(std::string_view text, std::string_view title, std::uint32_t style) {
   Backend& state = backend();
-  HWND active = GetActiveWindow();
   ++state.loopDepth;
   const int answer = MessageBoxW(nullptr, widen(text).c_str(), widen(title).c_str(), style);
   --state.loopDepth;
-  // With no owner, nothing is bound to take the activation when the box goes;
-  // give it back to the window that had it, which restores its focus.
-  if (!usableWindow(GetActiveWindow()) && usableWindow(active)) {
-    SetForegroundWindow(active);
-    SetActiveWindow(active);
-  }
   return answer;
 }
 
-}  // namespace dialog
+}  // namespace dialog::driver

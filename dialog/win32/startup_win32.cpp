@@ -1,12 +1,12 @@
 // Win32 backend of the dialog layer: the start and end of the process around
-// the program's entry (platform check, COM, common controls, built-in fonts).
-// Windows side of the boundary.
+// the program's entry (platform check, COM, common controls). Windows side
+// of the boundary.
 #include "dialog/win32/backend_win32.h"
 
 #include <commctrl.h>
 #include <objbase.h>
 
-namespace dialog {
+namespace dialog::driver {
 
 using namespace win32;
 
@@ -38,28 +38,29 @@ void initCommonControls(std::uint32_t classes) {
   FreeLibrary(library);
 }
 
-Session::Session() {
-  CoInitialize(nullptr);
-  const INITCOMMONCONTROLSEX request{sizeof(INITCOMMONCONTROLSEX), kLayerControlClasses};
-  InitCommonControlsEx(&request);
-  makeBuiltInFonts();
-}
-
-Session::~Session() {
-  releasePlatformObjects();
-  CoUninitialize();
-}
-
-int runProgram(int (*entry)()) {
+bool platformSupported() {
   OSVERSIONINFOA version{};
   version.dwOSVersionInfoSize = sizeof version;
   if (GetVersionExA(&version) && version.dwPlatformId != VER_PLATFORM_WIN32_NT) {
     MessageBoxW(nullptr, L"Win98 No Support", nullptr, MB_TASKMODAL | MB_SETFOREGROUND);
-    return 255;
+    return false;
   }
   static_assert((MB_TASKMODAL | MB_SETFOREGROUND) == 0x12000);
-  const Session session;
-  return entry();
+  return true;
 }
 
-}  // namespace dialog
+void startSession() {
+  CoInitialize(nullptr);
+  const INITCOMMONCONTROLSEX request{sizeof(INITCOMMONCONTROLSEX), kLayerControlClasses};
+  InitCommonControlsEx(&request);
+}
+
+void endSession() {
+  // Brushes of colours still set on controls of windows that outlived the
+  // session.
+  for (const Backend::Brush& brush : backend().brushes) DeleteObject(brush.brush);
+  backend().brushes.clear();
+  CoUninitialize();
+}
+
+}  // namespace dialog::driver

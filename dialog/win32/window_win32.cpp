@@ -1,6 +1,6 @@
 // Win32 backend of the dialog layer: windows from in-memory dialog templates,
-// the window procedure that routes events to the callbacks, the modal loop,
-// ending windows, icons and focus. Windows side of the boundary.
+// the window procedure that routes events to the front end, the modal loop,
+// destroying windows, icons and focus. Windows side of the boundary.
 #include <algorithm>
 
 #include "dialog/win32/backend_win32.h"
@@ -116,42 +116,16 @@ short toShort(std::int32_t value) {
   return static_cast<short>(std::clamp<std::int32_t>(value, SHRT_MIN, SHRT_MAX));
 }
 
-void releaseColour(Backend& state, Colour colour) {
-  if (colour < 0 || !state.colours.release(colour)) return;
-  auto it = std::find_if(state.brushes.begin(), state.brushes.end(),
-                         [colour](const Backend::Brush& b) { return b.colour == colour; });
-  if (it == state.brushes.end()) return;
-  DeleteObject(it->brush);
-  state.brushes.erase(it);
-}
-
-// The platform destroyed the window: give back what its records hold.
-void releaseWindow(HWND hwnd) {
-  Backend& state = backend();
-  core::WindowRecord* record = state.registry.find(toHandle(hwnd));
-  if (!record) return;
-  for (core::ControlRecord& control : record->controls) {
-    if (control.font != 0 && IsWindow(toHwnd(control.handle)))
-      SendMessageW(toHwnd(control.handle), WM_SETFONT, control.initialFont, FALSE);
-    state.fonts.release(control);
-    releaseColour(state, control.backgroundColour);
-  }
-  if (record->platform->bigIcon) DestroyIcon(record->platform->bigIcon);
-  if (record->platform->smallIcon) DestroyIcon(record->platform->smallIcon);
-  state.registry.remove(toHandle(hwnd));
-  if (state.activeWindow == hwnd) state.activeWindow = nullptr;
-}
-
 // Answers a control's colour request from the colours set on it, or returns
 // false for the platform's defaults.
 bool controlColours(HWND window, UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& answer) {
-  core::WindowRecord* record = backend().registry.find(toHandle(window));
+  core::WindowRecord* record = frontend::findWindow(toHandle(window));
   if (!record) return false;
   const core::ControlRecord* control = record->controlByHandle(static_cast<Handle>(lParam));
   if (!control || (control->textColour < 0 && control->backgroundColour < 0)) return false;
   HDC dc = reinterpret_cast<HDC>(wParam);
-  HBRUSH brush = reinterpret_cast<HBRUSH>(control->brush);
-  if (control->backgroundColour >= 0 && brush) {
+  HBRUSH brush = backend().brushFor(control->backgroundColour);
+  if (brush) {
     SetBkColor(dc, static_cast<COLORREF>(control->backgroundColour));
   } else {
     // Default background: let the platform pick it (and the default colours).
@@ -183,23 +157,23 @@ INT_PTR CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
     return FALSE;  // the platform's handling keeps and restores the focus
   }
 
-  const core::WindowRecord* record = state.registry.find(toHandle(hwnd));
-  if (record && record->callback) {
-    const std::intptr_t handled =
-        core::callProgram(record->callback, toHandle(hwnd), message, wParam, lParam);
-    // The records go with the window whatever the callback answered: kept,
-    // they would name a handle that the platform may give to a new window.
-    if (message == WM_NCDESTROY) releaseWindow(hwnd);
-    if (handled != 0) {
-      if (answersDirectly(message)) return static_cast<INT_PTR>(handled);
-      SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, static_cast<LONG_PTR>(handled));
-      return TRUE;
-    }
+  // The close command, from the system menu or Alt+F4.
+  if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE &&
+      frontend::findWindow(toHandle(hwnd))) {
+    frontend::closeCommand(toHandle(hwnd), wParam, lParam);
+    return TRUE;
+  }
+  const std::intptr_t handled = frontend::deliver(toHandle(hwnd), message, wParam, lParam);
+  // The records go with the window whatever the callback answered.
+  if (message == WM_NCDESTROY) frontend::windowDestroyed(toHandle(hwnd));
+  if (handled != 0) {
+    if (answersDirectly(message)) return static_cast<INT_PTR>(handled);
+    SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, static_cast<LONG_PTR>(handled));
+    return TRUE;
   }
 
   switch (message) {
     case WM_NCDESTROY:
-      releaseWindow(hwnd);
       return TRUE;
     case WM_CTLCOLORMSGBOX:
     case WM_CTLCOLOREDIT:
@@ -211,12 +185,6 @@ INT_PTR CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM 
       INT_PTR answer = 0;
       return controlColours(hwnd, message, wParam, lParam, answer) ? answer : FALSE;
     }
-    case WM_SYSCOMMAND:
-      if ((wParam & 0xFFF0) == SC_CLOSE && state.registry.find(toHandle(hwnd))) {
-        endWindow(toHandle(hwnd), 0);
-        return TRUE;
-      }
-      return FALSE;
     default:
       return FALSE;
   }
@@ -251,11 +219,11 @@ void runModalLoop(HWND window, HWND parent, DWORD style) {
   state.modalWindows.pop_back();
 }
 
+}  // namespace
+
 bool usableWindow(HWND window) {
   return window && IsWindow(window) && IsWindowVisible(window) && IsWindowEnabled(window);
 }
-
-}  // namespace
 
 HWND createTemplateWindow(HWND parent, DWORD style, DWORD exStyle, std::int32_t x, std::int32_t y,
                           std::int32_t width, std::int32_t height, DLGPROC proc) {
@@ -281,6 +249,12 @@ HWND createTemplateWindow(HWND parent, DWORD style, DWORD exStyle, std::int32_t 
   return CreateDialogIndirectParamW(GetModuleHandleW(nullptr), t.data(), parent, proc, 0);
 }
 
+HBRUSH Backend::brushFor(Colour colour) const {
+  for (const Brush& shared : brushes)
+    if (shared.colour == colour) return shared.brush;
+  return nullptr;
+}
+
 void processPendingEvents() {
   const auto& modal = backend().modalWindows;
   while (handleOneEvent(modal.empty() ? nullptr : modal.back())) {
@@ -289,41 +263,27 @@ void processPendingEvents() {
 
 }  // namespace win32
 
+}  // namespace dialog
+
+namespace dialog::driver {
+
 using namespace win32;
 
-Handle createWindow(Handle parent, std::string_view title, std::int32_t x, std::int32_t y,
-                    std::int32_t width, std::int32_t height, std::uint32_t style,
-                    std::uint32_t exStyle) {
-  const std::uint32_t finalStyle = core::windowStyle(style, x, y, parent != 0);
-  HWND hwnd = createTemplateWindow(toHwnd(parent), finalStyle, exStyle, x, y, width, height,
-                                   windowProcedure);
-  if (!hwnd) return 0;
+NewWindow createWindow(Handle parent, std::string_view title, std::int32_t x, std::int32_t y,
+                       std::int32_t width, std::int32_t height, std::uint32_t style,
+                       std::uint32_t exStyle) {
+  HWND hwnd =
+      createTemplateWindow(toHwnd(parent), style, exStyle, x, y, width, height, windowProcedure);
+  if (!hwnd) return {};
   SetWindowTextW(hwnd, widen(title).c_str());
-  core::WindowRecord& record = backend().registry.add(toHandle(hwnd));
-  record.platform = {new core::PlatformWindow{}, [](core::PlatformWindow* p) { delete p; }};
-  record.parent = parent;
-  record.style = finalStyle;
-  record.exStyle = exStyle;
-  record.showState = core::showState(finalStyle);
-  return toHandle(hwnd);
+  auto* platform = new core::PlatformWindow;
+  platform->initialFont = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
+  return {toHandle(hwnd), {platform, [](core::PlatformWindow* p) { delete p; }}};
 }
 
-void setWindowIcon(Handle window, std::string_view name) {
-  Backend& state = backend();
-  if (!state.registry.find(window)) return;
-  std::wstring wideName;
-  LPCWSTR resource = nullptr;
-  const bool numeric =
-      name.size() > 1 && name.size() <= 6 && name[0] == '#' &&
-      std::all_of(name.begin() + 1, name.end(), [](char c) { return c >= '0' && c <= '9'; });
-  if (numeric) {
-    const unsigned long id = std::stoul(std::string(name.substr(1)));
-    if (id == 0 || id > 0xFFFF) return;
-    resource = MAKEINTRESOURCEW(id);
-  } else {
-    wideName = widen(name);
-    resource = wideName.c_str();
-  }
+void setWindowIcon(core::WindowRecord& window, std::uint16_t id, std::string_view name) {
+  const std::wstring wideName = id ? std::wstring() : widen(name);
+  const LPCWSTR resource = id ? MAKEINTRESOURCEW(id) : wideName.c_str();
   HINSTANCE module = GetModuleHandleW(nullptr);
   auto load = [&](int size) {
     return static_cast<HICON>(LoadImageW(module, resource, IMAGE_ICON, size, size, 0));
@@ -335,76 +295,84 @@ void setWindowIcon(Handle window, std::string_view name) {
     if (small) DestroyIcon(small);
     return;
   }
-  core::WindowRecord* record = state.registry.find(window);
-  HICON oldBig = record->platform->bigIcon;
-  HICON oldSmall = record->platform->smallIcon;
-  record->platform->bigIcon = big;
-  record->platform->smallIcon = small;
-  SendMessageW(toHwnd(window), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
-  SendMessageW(toHwnd(window), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
+  core::PlatformWindow& platform = *window.platform;
+  HICON oldBig = platform.bigIcon;
+  HICON oldSmall = platform.smallIcon;
+  platform.bigIcon = big;
+  platform.smallIcon = small;
+  SendMessageW(toHwnd(window.handle), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(big));
+  SendMessageW(toHwnd(window.handle), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(small));
   if (oldBig) DestroyIcon(oldBig);
   if (oldSmall) DestroyIcon(oldSmall);
 }
 
-std::int32_t showModal(Handle window, WindowCallback callback) {
-  Backend& state = backend();
-  if (!state.registry.find(window) || !callback) return 0;
-  HWND hwnd = toHwnd(window);
-  HWND previouslyActive = GetActiveWindow();
+Handle activeWindow() {
+  return toHandle(GetActiveWindow());
+}
 
-  SetForegroundWindow(hwnd);
-  core::callProgram(callback, window, WM_INITDIALOG, window, 0);
-  if (core::WindowRecord* record = state.registry.find(window)) {
-    RECT client{};
-    GetClientRect(hwnd, &client);
-    core::callProgram(
-        callback, window, WM_SIZE, core::sizeKind(record->showState),
-        static_cast<LParam>(MAKELPARAM(client.right - client.left, client.bottom - client.top)));
-  }
+void beginOpening(Handle window) {
+  SetForegroundWindow(toHwnd(window));
+}
 
-  core::WindowRecord* record = state.registry.find(window);
-  if (!record) return 0;  // ended while opening
-  std::int32_t result = 0;
-  record->callback = callback;
-  record->result = &result;
-  HWND parent = toHwnd(record->parent);
-  const DWORD style = record->style;
-  const int showState = record->showState;
-  if (parent) {
-    SendMessageW(parent, WM_CANCELMODE, 0, 0);
-    EnableWindow(parent, FALSE);
-  }
-  ShowWindow(hwnd, showState);
-  runModalLoop(hwnd, parent, style);
+Size clientSize(Handle window) {
+  RECT client{};
+  GetClientRect(toHwnd(window), &client);
+  return {client.right - client.left, client.bottom - client.top};
+}
 
-  if (parent && IsWindow(parent)) {
-    SetFocus(parent);
-  } else if (!usableWindow(GetActiveWindow()) && usableWindow(previouslyActive)) {
-    // Nothing took the activation when this window went: give it back to the
-    // window that had it, so that keystrokes keep a destination.
+void enableWindow(Handle window, bool enabled) {
+  if (!enabled) SendMessageW(toHwnd(window), WM_CANCELMODE, 0, 0);
+  EnableWindow(toHwnd(window), enabled);
+}
+
+void showWindow(core::WindowRecord& window) {
+  // The dialog manager gives the first control with a tab stop the focus as
+  // the window is activated.
+  ShowWindow(toHwnd(window.handle), window.showState);
+}
+
+void runModalLoop(core::WindowRecord& window) {
+  win32::runModalLoop(toHwnd(window.handle), toHwnd(window.parent), window.style);
+}
+
+void activateOwner(Handle owner) {
+  SetFocus(toHwnd(owner));
+}
+
+void restoreActivation(Handle window) {
+  // Nothing took the activation when the window went: give it back to the
+  // window that had it, so that keystrokes keep a destination.
+  HWND previouslyActive = toHwnd(window);
+  if (!usableWindow(GetActiveWindow()) && usableWindow(previouslyActive)) {
     SetForegroundWindow(previouslyActive);
     SetActiveWindow(previouslyActive);
   }
-  return result;
 }
 
-void endWindow(Handle window, std::int32_t result) {
+void sendClose(Handle window) {
+  SendMessageW(toHwnd(window), WM_CLOSE, 0, 0);
+}
+
+void destroyWindow(Handle window) {
+  // The window procedure hears WM_DESTROY and WM_NCDESTROY on the way.
+  DestroyWindow(toHwnd(window));
+}
+
+void windowGoing(core::WindowRecord& window) {
   Backend& state = backend();
-  core::WindowRecord* record = state.registry.find(window);
+  for (const core::ControlRecord& control : window.controls) {
+    if (control.font != 0 && IsWindow(toHwnd(control.handle)))
+      SendMessageW(toHwnd(control.handle), WM_SETFONT,
+                   reinterpret_cast<WPARAM>(window.platform->initialFont), FALSE);
+  }
+  if (state.activeWindow == toHwnd(window.handle)) state.activeWindow = nullptr;
+}
+
+void bringToFront(Handle window) {
   HWND hwnd = toHwnd(window);
-  if (!record) return;
-  // A callback that ends its window again while it is being ended (from the
-  // close notice, say) must not start a second round.
-  if (record->platform->ending) return;
-  record->platform->ending = true;
-  if (record->result) *record->result = result;
-  HWND parent = toHwnd(record->parent);
-  SendMessageW(hwnd, WM_CLOSE, 0, 0);
-  if (parent) EnableWindow(parent, TRUE);
-  DestroyWindow(hwnd);
-  // The records normally go with the window; should it outlive this, it can
-  // be ended again.
-  if (core::WindowRecord* kept = state.registry.find(window)) kept->platform->ending = false;
+  BringWindowToTop(hwnd);
+  SetForegroundWindow(hwnd);
+  SetActiveWindow(hwnd);
 }
 
 Handle focusedControl() {
@@ -412,19 +380,7 @@ Handle focusedControl() {
 }
 
 void setFocus(Handle control) {
-  if (control) SetFocus(toHwnd(control));
+  SetFocus(toHwnd(control));
 }
 
-bool windowExists(Handle window) {
-  return window != 0 && IsWindow(toHwnd(window));
-}
-
-void bringToFront(Handle window) {
-  HWND hwnd = toHwnd(window);
-  if (!window || !IsWindow(hwnd)) return;
-  BringWindowToTop(hwnd);
-  SetForegroundWindow(hwnd);
-  SetActiveWindow(hwnd);
-}
-
-}  // namespace dialog
+}  // namespace dialog::driver

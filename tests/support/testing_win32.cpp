@@ -82,8 +82,7 @@ std::wstring classOf(HWND hwnd) {
 
 BOOL CALLBACK collectMessageBox(HWND hwnd, LPARAM list) {
   // Message boxes are dialogs of class "#32770" that the layer did not make.
-  if (classOf(hwnd) == L"#32770" && IsWindowVisible(hwnd) &&
-      !backend().registry.find(toHandle(hwnd)))
+  if (classOf(hwnd) == L"#32770" && IsWindowVisible(hwnd) && !frontend::findWindow(toHandle(hwnd)))
     reinterpret_cast<std::vector<HWND>*>(list)->push_back(hwnd);
   return TRUE;
 }
