@@ -64,7 +64,6 @@ struct Backend {
   // The brush that paints a background colour in use, or nullptr.
   HBRUSH brushFor(Colour colour) const;
   std::vector<HWND> modalWindows;  // windows whose modal loop runs, innermost last
-  HWND activeWindow = nullptr;     // the layer's window that was last activated
   int loopDepth = 0;               // modal loops and message boxes running now
   std::uint64_t idleWaits = 0;     // times a modal loop went to sleep for lack of events
 };

@@ -145,17 +145,11 @@ bool answersDirectly(UINT message) {
 }
 
 INT_PTR CALLBACK windowProcedure(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-  Backend& state = backend();
   // The platform's own opening event arrives while the window is being made,
   // before the program can have a callback on it: no focus is set then.
   if (message == WM_INITDIALOG) return FALSE;
-  if (message == WM_ACTIVATE) {
-    if (LOWORD(wParam) != WA_INACTIVE)
-      state.activeWindow = hwnd;
-    else if (state.activeWindow == hwnd)
-      state.activeWindow = nullptr;
-    return FALSE;  // the platform's handling keeps and restores the focus
-  }
+  // The platform's handling of activation keeps and restores the focus.
+  if (message == WM_ACTIVATE) return FALSE;
 
   // The close command, from the system menu or Alt+F4.
   if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE &&
@@ -359,13 +353,11 @@ void destroyWindow(Handle window) {
 }
 
 void windowGoing(core::WindowRecord& window) {
-  Backend& state = backend();
   for (const core::ControlRecord& control : window.controls) {
     if (control.font != 0 && IsWindow(toHwnd(control.handle)))
       SendMessageW(toHwnd(control.handle), WM_SETFONT,
                    reinterpret_cast<WPARAM>(window.platform->initialFont), FALSE);
   }
-  if (state.activeWindow == toHwnd(window.handle)) state.activeWindow = nullptr;
 }
 
 void bringToFront(Handle window) {
