@@ -26,6 +26,7 @@ struct PlatformWindow {
   QEventLoop* loop = nullptr;
 };
 
+// The Qt font standing for a layer font.
 struct PlatformFont {
   QFont font;
 };

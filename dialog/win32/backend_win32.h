@@ -60,12 +60,13 @@ struct Backend {
     Colour colour;
     HBRUSH brush;
   };
-  std::vector<Brush> brushes;  // one per background colour in use
-  // The brush that paints a background colour in use, or nullptr.
-  HBRUSH brushFor(Colour colour) const;
+  std::vector<Brush> brushes;      // one per background colour in use
   std::vector<HWND> modalWindows;  // windows whose modal loop runs, innermost last
   int loopDepth = 0;               // modal loops and message boxes running now
   std::uint64_t idleWaits = 0;     // times a modal loop went to sleep for lack of events
+
+  // The brush that paints a background colour in use, or nullptr.
+  HBRUSH brushFor(Colour colour) const;
 };
 Backend& backend();
 
