@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +20,7 @@
 #include "dialog/dialog.h"
 #include "dialog/testing.h"
 #include "program/program_state.h"
+#include "tests/support/flow_steps.h"
 
 #if defined(_WIN32)
 #include "dialog/win32/backend_win32.h"
@@ -100,24 +99,7 @@ void mark(std::string what) {
 
 // --- Steps, as the program's flow tests run them ------------------------------
 
-// One step; the successor of a step that opens the configurator runs inside
-// the configurator's loop.
-struct Step {
-  std::function<void()> run;
-  bool opensWindow = false;
-};
-
-void runFrom(std::shared_ptr<std::vector<Step>> steps, std::size_t i) {
-  if (i >= steps->size()) return;
-  auto next = [steps, i] { runFrom(steps, i + 1); };
-  if ((*steps)[i].opensWindow) {
-    dt::queueSteps({next});
-    (*steps)[i].run();
-  } else {
-    (*steps)[i].run();
-    dt::queueSteps({next});
-  }
-}
+using dt::Step;
 
 constexpr std::string_view kSymbols = "abcdefghijklmnopqrstuvwxyz0123456789";
 int failures = 0;
@@ -222,19 +204,19 @@ int main(int argc, char** argv) {
   dialog::Session session;
   started = Clock::now();
   const std::string text = sampleText(kib << 10);
-  auto steps = std::make_shared<std::vector<Step>>();
-  steps->push_back({[] { mark("main window open"); }});
-  for (int i = 0; i < kWarmUp; ++i) addConfiguratorCycle(*steps, i);
-  for (int i = 0; i < kWarmUp; ++i) addRoundTrip(*steps, text);
-  steps->push_back({[] { mark("start (after warm-up)"); }});
-  for (int i = 0; i < cycles; ++i) addConfiguratorCycle(*steps, i);
-  steps->push_back({[cycles] { mark(std::to_string(cycles) + " configurator cycles"); }});
-  for (int i = 0; i < trips; ++i) addRoundTrip(*steps, text);
-  steps->push_back({[trips, kib] {
+  std::vector<Step> steps;
+  steps.push_back({[] { mark("main window open"); }});
+  for (int i = 0; i < kWarmUp; ++i) addConfiguratorCycle(steps, i);
+  for (int i = 0; i < kWarmUp; ++i) addRoundTrip(steps, text);
+  steps.push_back({[] { mark("start (after warm-up)"); }});
+  for (int i = 0; i < cycles; ++i) addConfiguratorCycle(steps, i);
+  steps.push_back({[cycles] { mark(std::to_string(cycles) + " configurator cycles"); }});
+  for (int i = 0; i < trips; ++i) addRoundTrip(steps, text);
+  steps.push_back({[trips, kib] {
     mark(std::to_string(trips) + " round trips of " + std::to_string(kib) + " KiB");
   }});
-  steps->push_back({[] { dialog::endWindow(program::mainWindow, 0); }});
-  dt::queueSteps({[steps] { runFrom(steps, 0); }});
+  steps.push_back({[] { dialog::endWindow(program::mainWindow, 0); }});
+  dt::queueFlow(std::move(steps));
   app::createMainWindow(0);
 
   std::printf("%-36s %10s %6s %6s %8s %10s %9s\n", "after", "RSS MiB", "GDI", "USER", "windows",

@@ -11,6 +11,7 @@
 #include <wctype.h>
 
 #include "os/console.h"
+#include "os/os_detail.h"
 
 namespace os {
 
@@ -41,19 +42,8 @@ StreamError fromErrno(int error) {
 }
 
 StreamError writeAll(int fd, std::string_view bytes) {
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, data, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fromErrno(errno);
-    }
-    if (n == 0) return StreamError::DiskFull;
-    data += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return StreamError::None;
+  const int error = detail::writeFully(fd, bytes);
+  return error ? fromErrno(error) : StreamError::None;
 }
 
 }  // namespace

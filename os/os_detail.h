@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "os/os.h"
 
@@ -13,5 +14,12 @@ namespace os::detail {
 FileError takeInjectedFailure(testing::ReplaceStep step);
 // Runs and disarms the observer armed for `step`, if any.
 void observeStep(testing::ReplaceStep step, const std::string& tempPath);
+
+#if !defined(_WIN32)
+// Writes all of `bytes` to a descriptor, going on after an interruption or
+// a short write. Returns 0, or the errno of the failure: ENOSPC when the
+// device takes nothing more.
+int writeFully(int fd, std::string_view bytes);
+#endif
 
 }  // namespace os::detail

@@ -51,19 +51,8 @@ FileError writeAll(int fd, std::string_view bytes) {
   if (const FileError e = detail::takeInjectedFailure(testing::ReplaceStep::Write);
       e != FileError::None)
     return e;
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const ssize_t n = ::write(fd, data, left);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return fromErrno(errno);
-    }
-    if (n == 0) return FileError::DiskFull;  // the device took nothing more
-    data += n;
-    left -= static_cast<std::size_t>(n);
-  }
-  return FileError::None;
+  const int error = detail::writeFully(fd, bytes);
+  return error ? fromErrno(error) : FileError::None;
 }
 
 std::string directoryPart(const std::string& path) {
@@ -168,6 +157,22 @@ int createTempBeside(const std::string& path, std::string& tempPath) {
 }
 
 }  // namespace
+
+int detail::writeFully(int fd, std::string_view bytes) {
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(fd, data, left);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return ENOSPC;  // the device took nothing more
+    data += n;
+    left -= static_cast<std::size_t>(n);
+  }
+  return 0;
+}
 
 std::string programFilePath() {
   std::vector<char> buffer(256);

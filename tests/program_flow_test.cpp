@@ -10,9 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <iterator>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +24,7 @@
 #include "dialog/testing.h"
 #include "os/os.h"
 #include "program/program_state.h"
+#include "tests/support/flow_steps.h"
 #include "tests/support/program_sandbox.h"
 
 namespace {
@@ -174,30 +173,7 @@ void expectRoundTrip(std::string_view codes, const std::string& text) {
   EXPECT_EQ(mainText(ID_INPUT), coded) << "decoding changed the input area";
 }
 
-// One step of a flow. Steps run one at a time from the innermost event
-// loop, and a step's successor is queued only once it has returned, so a
-// message box that a step shows and has answered is gone before the next
-// step looks. The exception is the step that opens the configurator: its
-// successor is queued first and runs inside the configurator's loop.
-struct Step {
-  template <typename F>
-  Step(F f) : run(std::move(f)) {}  // a plain lambda is a step
-  Step(std::function<void()> f, bool opens) : run(std::move(f)), opensWindow(opens) {}
-  std::function<void()> run;
-  bool opensWindow = false;
-};
-
-void runFrom(std::shared_ptr<std::vector<Step>> steps, std::size_t i) {
-  if (i >= steps->size()) return;
-  auto next = [steps, i] { runFrom(steps, i + 1); };
-  if ((*steps)[i].opensWindow) {
-    dt::queueSteps({next});
-    (*steps)[i].run();
-  } else {
-    (*steps)[i].run();
-    dt::queueSteps({next});
-  }
-}
+using dt::Step;
 
 Step chooseInMain(std::uint16_t command) {
   return [command] { dt::chooseMenuCommand(program::mainWindow, command); };
@@ -241,8 +217,7 @@ class ProgramFlow : public ::testing::Test {
 
   // Runs the main window through these steps; the last one must end it.
   static void run(std::vector<Step> steps) {
-    auto shared = std::make_shared<std::vector<Step>>(std::move(steps));
-    dt::queueSteps({[shared] { runFrom(shared, 0); }});
+    dt::queueFlow(std::move(steps));
     EXPECT_EQ(app::createMainWindow(0), 0);
     EXPECT_FALSE(dialog::windowExists(program::mainWindow));
     EXPECT_FALSE(dialog::windowExists(program::configuratorWindow));
