@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "os/console.h"
+#include "os/os_detail.h"
 
 namespace os {
 
@@ -71,17 +72,8 @@ StreamError writeAll(HANDLE handle, std::string_view bytes) {
       return fromLastError(GetLastError());
     return StreamError::None;
   }
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (left > 0) {
-    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
-    DWORD written = 0;
-    if (!WriteFile(handle, data, chunk, &written, nullptr)) return fromLastError(GetLastError());
-    if (written == 0) return StreamError::DiskFull;
-    data += written;
-    left -= written;
-  }
-  return StreamError::None;
+  const DWORD failure = detail::writeFully(handle, bytes);
+  return failure ? fromLastError(failure) : StreamError::None;
 }
 
 }  // namespace

@@ -15,7 +15,12 @@ FileError takeInjectedFailure(testing::ReplaceStep step);
 // Runs and disarms the observer armed for `step`, if any.
 void observeStep(testing::ReplaceStep step, const std::string& tempPath);
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+// Writes all of `bytes` to a file handle (a HANDLE), in pieces of at most
+// 1 GiB. Returns 0, or the GetLastError code of the failure:
+// ERROR_DISK_FULL when the device takes nothing more.
+unsigned long writeFully(void* handle, std::string_view bytes);
+#else
 // Writes all of `bytes` to a descriptor, going on after an interruption or
 // a short write. Returns 0, or the errno of the failure: ENOSPC when the
 // device takes nothing more.

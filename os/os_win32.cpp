@@ -92,6 +92,20 @@ HANDLE toHandle(std::intptr_t value) {
 
 }  // namespace
 
+unsigned long detail::writeFully(void* handle, std::string_view bytes) {
+  const char* data = bytes.data();
+  std::size_t left = bytes.size();
+  while (left > 0) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(left, 1u << 30));
+    DWORD written = 0;
+    if (!WriteFile(handle, data, chunk, &written, nullptr)) return GetLastError();
+    if (written == 0) return ERROR_DISK_FULL;  // the device took nothing more
+    data += written;
+    left -= written;
+  }
+  return 0;
+}
+
 std::string programFilePath() {
   std::vector<wchar_t> buffer(MAX_PATH);
   for (;;) {
@@ -273,18 +287,8 @@ FileError replaceFileAtomically(const std::string& path, std::string_view bytes)
 
   detail::observeStep(testing::ReplaceStep::Write, tempPath);
   FileError error = detail::takeInjectedFailure(testing::ReplaceStep::Write);
-  const char* data = bytes.data();
-  std::size_t left = bytes.size();
-  while (error == FileError::None && left > 0) {
-    const DWORD chunk = left > 0x40000000 ? 0x40000000 : static_cast<DWORD>(left);
-    DWORD written = 0;
-    if (!WriteFile(file, data, chunk, &written, nullptr))
-      error = fromLastError(GetLastError());
-    else if (written == 0)
-      error = FileError::DiskFull;  // the device took nothing more
-    data += written;
-    left -= written;
-  }
+  if (error == FileError::None)
+    if (const DWORD failure = detail::writeFully(file, bytes)) error = fromLastError(failure);
   if (error == FileError::None) {
     detail::observeStep(testing::ReplaceStep::Flush, tempPath);
     error = detail::takeInjectedFailure(testing::ReplaceStep::Flush);
